@@ -66,5 +66,5 @@ done
 printf '\nSystem calls of one start, opener included:\n'
 for program in "$quorvin" "$work/floor"; do
   strace -f -c -o "$work/strace.txt" "$program"
-  printf '  %-22s %6d\n' "$(basename "$program")" "$(awk '$NF == "total" { print $3 }' "$work/strace.txt")"
+  printf '  %-22s %6d\n' "$(basename "$program")" "$(awk '$NF == "total" { print $4 }' "$work/strace.txt")"
 done
