@@ -1,0 +1,38 @@
+#include "afx/wnd.h"
+
+const MessageMap* CWnd::GetThisMessageMap() {
+  static const MessageEntry entries[] = {{0, nullptr, nullptr, nullptr}};
+  static const MessageMap map{nullptr, entries};
+  return &map;
+}
+
+LRESULT CWnd::Default() {
+  return DefaultProcessing(m_current.message, m_current.wParam, m_current.lParam);
+}
+
+LRESULT CWnd::DefaultProcessing(UINT message, WPARAM wParam, LPARAM lParam) {
+  return ::DefWindowProcA(m_hWnd, message, wParam, lParam);
+}
+
+bool CWnd::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+  for (const MessageMap* map = GetMessageMap(); map; map = map->base) {
+    for (const MessageEntry* entry = map->entries; entry->message != 0; ++entry) {
+      if (entry->message != message) continue;
+
+      // Handlers may send messages that come back here before they return,
+      // or throw; either way the outer message is current again afterwards.
+      struct Restore {
+        MSG& slot;
+        MSG saved;
+        ~Restore() { slot = saved; }
+      } restore{m_current, m_current};
+      m_current = MSG{m_hWnd, message, wParam, lParam, 0, {}};
+      *result = 0;
+      if (entry->onVoid) (this->*entry->onVoid)();
+      if (entry->onUintLong) (this->*entry->onUintLong)(static_cast<UINT>(wParam), lParam);
+      if (entry->onHandle) *result = reinterpret_cast<LRESULT>((this->*entry->onHandle)());
+      return true;
+    }
+  }
+  return false;
+}

@@ -1,0 +1,49 @@
+#include "app/DayNoteDlg.h"
+
+#include "afx/paintdc.h"
+#include "afx/winapp.h"
+#include "app/icon_position.h"
+#include "daynote/launch.h"
+#include "daynote/win32_host.h"
+#include "res/resource.h"
+
+BEGIN_MESSAGE_MAP(CDayNoteDlg, CDialog)
+ON_WM_PAINT()
+ON_WM_QUERYDRAGICON()
+END_MESSAGE_MAP()
+
+CDayNoteDlg::CDayNoteDlg(CWnd* pParent)
+    : CDialog(IDD_QUORVIN_DIALOG, pParent),
+      m_hIcon(::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME))) {}
+
+BOOL CDayNoteDlg::OnInitDialog() {
+  CDialog::OnInitDialog();
+
+  SetIcon(m_hIcon, TRUE);
+  SetIcon(m_hIcon, FALSE);
+
+  // A failure to create the note leaves here as an exception: the framework
+  // reports it and the window stays open until the user dismisses it.
+  daynote::Win32Host host;
+  daynote::OpenTodaysNote(host);
+
+  // Posted, not sent: the modal run takes it before it would show the window.
+  PostMessage(WM_CLOSE);
+  return TRUE;
+}
+
+void CDayNoteDlg::OnPaint() {
+  if (!IsIconic()) {
+    Default();
+    return;
+  }
+  CPaintDC dc(this);
+  SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), 0);
+  RECT client;
+  GetClientRect(&client);
+  const int x = CentredIconOffset(client.right - client.left, ::GetSystemMetrics(SM_CXICON));
+  const int y = CentredIconOffset(client.bottom - client.top, ::GetSystemMetrics(SM_CYICON));
+  dc.DrawIcon(x, y, m_hIcon);
+}
+
+HICON CDayNoteDlg::OnQueryDragIcon() { return m_hIcon; }

@@ -1,0 +1,14 @@
+# Quorvin.exe: the GUI program, its framework layer and its resources.
+enable_language(RC)
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${PROJECT_SOURCE_DIR}/res")
+
+add_executable(Quorvin WIN32
+  ${PROJECT_SOURCE_DIR}/app/DayNoteApp.cpp
+  ${PROJECT_SOURCE_DIR}/app/DayNoteDlg.cpp
+  ${PROJECT_SOURCE_DIR}/app/terminate.cpp
+  ${PROJECT_SOURCE_DIR}/res/quorvin.rc)
+target_link_libraries(Quorvin PRIVATE afx daynote shell32)
+target_compile_options(Quorvin PRIVATE -Os -ffunction-sections -fdata-sections)
+target_link_options(Quorvin PRIVATE -s -Wl,--gc-sections)
+set_source_files_properties(${PROJECT_SOURCE_DIR}/res/quorvin.rc PROPERTIES
+  OBJECT_DEPENDS "${PROJECT_SOURCE_DIR}/res/quorvin.ico;${PROJECT_SOURCE_DIR}/res/quorvin.manifest;${PROJECT_SOURCE_DIR}/res/resource.h")

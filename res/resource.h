@@ -1,0 +1,12 @@
+// Numbers of the program's resources, shared by the resource script and the
+// code that looks them up.
+#pragma once
+
+#define IDD_ABOUTBOX 100
+#define IDS_ABOUTBOX 101
+#define IDD_QUORVIN_DIALOG 102
+#define IDR_MAINFRAME 128
+
+// The system-menu command that shows the About box; the system keeps the
+// lowest four bits of system commands for itself.
+#define IDM_ABOUTBOX 0x0010
