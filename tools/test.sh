@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Installs what the tests need, builds everything and runs every test.
+# Installs what the tests need, builds everything (the Linux command and the
+# 32-bit Windows program) and runs every test: natively, then under Wine on
+# a private X display with a private Wine prefix.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/deps.sh test
@@ -7,3 +9,10 @@ tools/deps.sh test
 cmake --preset native > /dev/null
 cmake --build --preset native -j "$(nproc)"
 ctest --preset native
+
+cmake --preset win32 > /dev/null
+cmake --build --preset win32 -j "$(nproc)"
+. tools/wine-session.sh
+wine_session_start "$PWD/build/win32/wine-prefix"
+trap wine_session_stop EXIT
+ctest --preset win32
