@@ -30,6 +30,12 @@ CWinApp* AfxGetApp() { return theOneApp; }
 HINSTANCE AfxGetInstanceHandle() { return theOneApp->m_hInstance; }
 CWnd* AfxGetMainWnd() { return theOneApp ? theOneApp->m_pMainWnd : nullptr; }
 
+std::string AfxLoadString(UINT id) {
+  char text[256];  // the program's strings are short menu and window texts
+  const int length = ::LoadStringA(AfxGetInstanceHandle(), id, text, sizeof text);
+  return std::string(text, length > 0 ? length : 0);
+}
+
 void CWinApp::ReportException(const std::string& message) {
   std::string text = message.empty() ? "An unexpected error occurred." : message;
   text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));

@@ -35,6 +35,8 @@ class CWinApp {
 };
 
 CWinApp* AfxGetApp();
+// String `id` of the program's string table; empty if there is none.
+std::string AfxLoadString(UINT id);
 HINSTANCE AfxGetInstanceHandle();
 CWnd* AfxGetMainWnd();
 

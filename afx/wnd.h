@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include "afx/menu.h"
+
 class CWnd;
 
 // One entry of a table: the handler is in the member of its signature, the
@@ -44,7 +46,7 @@ MessageEntry OnMessage(UINT message, HICON (T::*handler)()) {
 
 #define BEGIN_MESSAGE_MAP(theClass, baseClass)                               \
   const MessageMap* theClass::GetThisMessageMap() {                          \
-    using ThisClass = theClass;                                              \
+    using ThisClass [[maybe_unused]] = theClass;                             \
     using BaseClass = baseClass;                                             \
     static const MessageEntry entries[] = {
 #define ON_MESSAGE_HANDLER(message, handler) OnMessage(message, &ThisClass::handler),
@@ -75,6 +77,8 @@ class CWnd {
   }
   BOOL IsIconic() const { return ::IsIconic(m_hWnd); }
   void GetClientRect(RECT* rect) const { ::GetClientRect(m_hWnd, rect); }
+  // The window's system menu, as it is unless `revert`; empty if it has none.
+  CMenu GetSystemMenu(BOOL revert) const { return CMenu(::GetSystemMenu(m_hWnd, revert)); }
   HICON SetIcon(HICON icon, BOOL big) {
     return reinterpret_cast<HICON>(SendMessage(WM_SETICON, big ? ICON_BIG : ICON_SMALL,
                                                reinterpret_cast<LPARAM>(icon)));

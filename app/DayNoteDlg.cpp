@@ -1,6 +1,7 @@
 #include "app/DayNoteDlg.h"
 
 #include "afx/paintdc.h"
+#include "app/AboutBox.h"
 #include "afx/winapp.h"
 #include "app/icon_position.h"
 #include "daynote/launch.h"
@@ -8,6 +9,7 @@
 #include "res/resource.h"
 
 BEGIN_MESSAGE_MAP(CDayNoteDlg, CDialog)
+ON_WM_SYSCOMMAND()
 ON_WM_PAINT()
 ON_WM_QUERYDRAGICON()
 END_MESSAGE_MAP()
@@ -19,6 +21,7 @@ CDayNoteDlg::CDayNoteDlg(CWnd* pParent)
 BOOL CDayNoteDlg::OnInitDialog() {
   CDialog::OnInitDialog();
 
+  AddAboutEntry(*this);
   SetIcon(m_hIcon, TRUE);
   SetIcon(m_hIcon, FALSE);
 
@@ -30,6 +33,16 @@ BOOL CDayNoteDlg::OnInitDialog() {
   // Posted, not sent: the modal run takes it before it would show the window.
   PostMessage(WM_CLOSE);
   return TRUE;
+}
+
+void CDayNoteDlg::OnSysCommand(UINT nID, LPARAM) {
+  // The system uses the lowest four bits of a command for itself.
+  if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
+    CAboutBox about;
+    about.DoModal();
+  } else {
+    Default();  // Move, Close and the rest as usual
+  }
 }
 
 void CDayNoteDlg::OnPaint() {

@@ -11,6 +11,7 @@ class CDayNoteDlg : public CDialog {
 
  protected:
   BOOL OnInitDialog() override;
+  void OnSysCommand(UINT nID, LPARAM lParam);
   void OnPaint();
   HICON OnQueryDragIcon();
 

@@ -3,6 +3,7 @@ enable_language(RC)
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${PROJECT_SOURCE_DIR}/res")
 
 add_executable(Quorvin WIN32
+  ${PROJECT_SOURCE_DIR}/app/AboutBox.cpp
   ${PROJECT_SOURCE_DIR}/app/DayNoteApp.cpp
   ${PROJECT_SOURCE_DIR}/app/DayNoteDlg.cpp
   ${PROJECT_SOURCE_DIR}/app/terminate.cpp

@@ -7,6 +7,9 @@
 #define IDD_QUORVIN_DIALOG 102
 #define IDR_MAINFRAME 128
 
+// The notice of rights in the About box and the version block.
+#define QUORVIN_COPYRIGHT "Copyright (C) 2026 Quorvin"
+
 // The system-menu command that shows the About box; the system keeps the
 // lowest four bits of system commands for itself.
 #define IDM_ABOUTBOX 0x0010

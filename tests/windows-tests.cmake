@@ -4,6 +4,17 @@ target_link_libraries(daynote_tests PRIVATE daynote GTest::gtest_main)
 add_test(NAME daynote_tests COMMAND daynote_tests)
 
 add_executable(recorder recorder.c)
+add_executable(post_message post_message.c)
 add_test(NAME quorvin_under_wine
          COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/wine_program_test.sh $<TARGET_FILE:Quorvin>
-                 $<TARGET_FILE:recorder> ${PROJECT_SOURCE_DIR}/artifacts)
+                 $<TARGET_FILE:recorder> $<TARGET_FILE:post_message> ${PROJECT_SOURCE_DIR}/artifacts)
+
+add_executable(resources_test resources_test.cpp)
+target_link_libraries(resources_test PRIVATE GTest::gtest version)
+add_test(NAME resources_test COMMAND resources_test $<TARGET_FILE:Quorvin>)
+
+# The framework with real windows, on the program's own resources.
+add_executable(framework_test framework_test.cpp ${PROJECT_SOURCE_DIR}/app/AboutBox.cpp
+                              ${PROJECT_SOURCE_DIR}/res/quorvin.rc)
+target_link_libraries(framework_test PRIVATE afx GTest::gtest_main)
+add_test(NAME framework_test COMMAND framework_test)

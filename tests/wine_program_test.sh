@@ -2,10 +2,11 @@
 # Quorvin.exe end to end under Wine: real windows, the shell's real "open"
 # (a recorder registered for .txt files), real files. Needs WINEPREFIX and
 # DISPLAY (the test command provides them). Screenshots go to ARTIFACTS.
-#   wine_program_test.sh Quorvin.exe recorder.exe ARTIFACTS
+#   wine_program_test.sh Quorvin.exe recorder.exe post_message.exe ARTIFACTS
 program=$(realpath "$1")
 recorder=$(realpath "$2")
-artifacts=$(mkdir -p "$3" && realpath "$3")
+poster=$(realpath "$3")
+artifacts=$(mkdir -p "$4" && realpath "$4")
 . "$(dirname "$0")/lib.sh"
 
 record=$scratch/record
@@ -72,32 +73,62 @@ check "with TZ=$zone the note has the system zone's date" same "$(ls)" \
   "$(TZ=$zone date +%Y_%m_%d).txt"
 
 # /sys refuses new files even to root: the failure path, with real windows.
-fresh failure
-rm -f "$record"
-(cd /sys/kernel && exec wine "$program") &
-pid=$!
-wait_for_window() {  # wait_for_window NOT_THIS_ID: a visible "Quorvin" window
+wait_for_window() {  # wait_for_window TITLE [NOT_THIS_ID]: a visible window's id
   for _ in $(seq 100); do
-    for id in $(windows_named Quorvin); do [ "$id" != "$1" ] && { echo "$id"; return; }; done
+    for id in $(windows_named "$1"); do [ "$id" != "${2:-}" ] && { echo "$id"; return; }; done
     sleep 0.1
   done
 }
-message_box=$(wait_for_window none)
+ended() { ! kill -0 "$pid" 2> /dev/null; }
+wait_until_ended() { for _ in $(seq 100); do ended && return; sleep 0.1; done; }
+press_ok() { xdotool windowfocus "$1" key Return 2> /dev/null; }
+post() { wine "$poster" "$@" 2> /dev/null; }
+start_in_refusing_folder() {  # sets pid, message_box, dialog
+  (cd /sys/kernel && exec wine "$program") &
+  pid=$!
+  message_box=$(wait_for_window Quorvin)
+  dialog=
+  [ -n "$message_box" ] || return
+  [ -n "${1:-}" ] && import -window root "$artifacts/$1" 2> /dev/null
+  press_ok "$message_box"
+  dialog=$(wait_for_window Quorvin "$message_box")
+}
+
+fresh failure
+start_in_refusing_folder failure-message.png
 check "a failure to create the note shows a message" test -n "$message_box"
-import -window root "$artifacts/failure-message.png" 2> /dev/null
-xdotool windowfocus "$message_box" key Return 2> /dev/null
-dialog=$(wait_for_window "$message_box")
 check "after the message the main window stays open" test -n "$dialog"
 check "the process lasts while the main window is open" kill -0 "$pid"
 import -window root "$artifacts/failure-main-window.png" 2> /dev/null
-xdotool windowfocus "$dialog" key Return 2> /dev/null
-for _ in $(seq 100); do kill -0 "$pid" 2> /dev/null || break; sleep 0.1; done
-ended() { ! kill -0 "$pid" 2> /dev/null; }
+press_ok "$dialog"
+wait_until_ended
 check "OK in the main window ends the process" ended
 ended || kill "$pid"
 wait "$pid"
 check "nothing is opened when the note cannot be created" test ! -s "$record"
 check "no note is left in the refusing folder" test ! -e "/sys/kernel/$today"
+
+# The About entry's command, as the system menu sends it.
+fresh about
+start_in_refusing_folder
+for command in 0x0010 0x001F; do
+  post Quorvin 0x0112 "$command"
+  about=$(wait_for_window "About Quorvin")
+  check "system command $command opens the About box" test -n "$about"
+  press_ok "$about"
+  for _ in $(seq 50); do [ -z "$(windows_named "About Quorvin")" ] && break; sleep 0.1; done
+  check "OK in the About box ($command) closes it" same "$(windows_named "About Quorvin")" ""
+  check "the main window stays open after the About box ($command)" \
+    same "$(windows_named Quorvin)" "$dialog"
+done
+post Quorvin 0x0112 0x0020
+sleep 1.5
+check "system command 0x0020 opens nothing" same "$(windows_named "About Quorvin")" ""
+post Quorvin 0x0112 0xF060  # Close, from the system menu
+wait_until_ended
+check "closing the main window after the About box ends the process" ended
+ended || kill "$pid"
+wait "$pid"
 
 # The same in Wine's virtual desktop, which draws captions, for screenshots
 # a person can look at. The message box is centred and the main window at
@@ -110,9 +141,15 @@ import -window root -crop 640x360+0+0 "$artifacts/desktop-failure-message.png" 2
 xdotool mousemove 320 180 click 1 key Return
 sleep 2
 import -window root -crop 640x360+0+0 "$artifacts/desktop-failure-main-window.png" 2> /dev/null
+# The poster has to be on the same desktop to find the window.
+wine explorer /desktop=QuorvinDesktop,640x360 "$poster" Quorvin 0x0112 0x0010 2> /dev/null
+sleep 2
+import -window root -crop 640x360+0+0 "$artifacts/desktop-about-box.png" 2> /dev/null
+xdotool mousemove 20 40 click 1 key Return
+sleep 1
 xdotool mousemove 100 100 click 1 key Return
-for _ in $(seq 100); do kill -0 "$pid" 2> /dev/null || break; sleep 0.1; done
-check "in a desktop too, OK on the message and then on the main window ends the run" ended
+wait_until_ended
+check "in a desktop too, the message, the About box and the main window each end with OK" ended
 ended || kill "$pid"
 wait "$pid"
 

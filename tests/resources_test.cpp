@@ -1,0 +1,245 @@
+// Reads the built Quorvin.exe through the platform's own resource and
+// version APIs, as a user's Windows will: run under Wine with the program's
+// path as the argument.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char* program_path = nullptr;
+
+struct Module {
+  Module() : handle(LoadLibraryExA(program_path, nullptr, LOAD_LIBRARY_AS_DATAFILE)) {}
+  ~Module() { FreeLibrary(handle); }
+  HMODULE handle;
+};
+
+// The bytes of resource `id` of `type` stored under `language`, if any.
+std::vector<unsigned char> Resource(const Module& module, const char* type, int id,
+                                    WORD language) {
+  HRSRC found = FindResourceExA(module.handle, type, MAKEINTRESOURCEA(id), language);
+  if (!found) return {};
+  const auto* data = static_cast<const unsigned char*>(LockResource(LoadResource(module.handle, found)));
+  return std::vector<unsigned char>(data, data + SizeofResource(module.handle, found));
+}
+
+constexpr WORD kEnglishUs = 0x0409;
+constexpr WORD kJapanese = 0x0411;
+
+// Walks a dialog template, classic or extended, as the dialog manager does.
+class TemplateReader {
+ public:
+  explicit TemplateReader(const std::vector<unsigned char>& bytes) : bytes_(bytes) {}
+  WORD Word() { return Take<WORD>(); }
+  DWORD Dword() { return Take<DWORD>(); }
+  short Short() { return Take<short>(); }
+  // A name or ordinal field: 0, 0xFFFF then an ordinal, or a wide string.
+  std::string Field() {
+    const WORD first = Word();
+    if (first == 0xFFFF) return "#" + std::to_string(Word());
+    std::string text;
+    for (WORD c = first; c != 0; c = Word()) text += static_cast<char>(c);
+    return text;
+  }
+  void AlignToDword() { offset_ = (offset_ + 3) & ~std::size_t{3}; }
+  bool AtEnd() const { return offset_ >= bytes_.size(); }
+
+ private:
+  template <class T>
+  T Take() {
+    T value{};
+    if (offset_ + sizeof(T) <= bytes_.size()) std::memcpy(&value, &bytes_[offset_], sizeof(T));
+    offset_ += sizeof(T);
+    return value;
+  }
+  const std::vector<unsigned char>& bytes_;
+  std::size_t offset_ = 0;
+};
+
+struct Control {
+  DWORD style, exStyle;
+  short x, y, cx, cy;
+  int id;
+  std::string windowClass, text;
+  bool operator==(const Control& o) const {
+    return style == o.style && exStyle == o.exStyle && x == o.x && y == o.y && cx == o.cx &&
+           cy == o.cy && id == o.id && windowClass == o.windowClass && text == o.text;
+  }
+};
+
+std::ostream& operator<<(std::ostream& out, const Control& c) {
+  return out << std::hex << "style 0x" << c.style << " ex 0x" << c.exStyle << std::dec << " at "
+             << c.x << "," << c.y << " " << c.cx << "x" << c.cy << " id " << c.id << " class "
+             << c.windowClass << " text \"" << c.text << "\"";
+}
+
+TEST(Resources, MainDialogIsAnExtendedTemplateWithOneOkButton) {
+  Module module;
+  ASSERT_NE(module.handle, nullptr);
+  const auto bytes = Resource(module, MAKEINTRESOURCEA(5) /* RT_DIALOG */, 102, kEnglishUs);
+  ASSERT_FALSE(bytes.empty());
+  TemplateReader t(bytes);
+  EXPECT_EQ(t.Word(), 1);       // version
+  EXPECT_EQ(t.Word(), 0xFFFF);  // extended template
+  EXPECT_EQ(t.Dword(), 0u);     // help id
+  EXPECT_EQ(t.Dword(), 0x00040000u);
+  EXPECT_EQ(t.Dword(), 0x80C800C0u);
+  const WORD controls = t.Word();
+  EXPECT_EQ(controls, 1);
+  EXPECT_EQ(t.Short(), 0);
+  EXPECT_EQ(t.Short(), 0);
+  EXPECT_EQ(t.Short(), 310);
+  EXPECT_EQ(t.Short(), 103);
+  EXPECT_EQ(t.Field(), "");  // menu
+  EXPECT_EQ(t.Field(), "");  // class
+  EXPECT_EQ(t.Field(), "Quorvin");
+  EXPECT_EQ(t.Word(), 8);      // points
+  EXPECT_EQ(t.Word(), 0);      // weight
+  EXPECT_EQ(t.Word(), 0x100);  // not italic (low byte), character set 1 (high byte)
+  EXPECT_EQ(t.Field(), "MS Sans Serif");
+
+  t.AlignToDword();
+  EXPECT_EQ(t.Dword(), 0u);  // help id
+  Control button;
+  button.exStyle = t.Dword();
+  button.style = t.Dword();
+  button.x = t.Short(), button.y = t.Short(), button.cx = t.Short(), button.cy = t.Short();
+  button.id = static_cast<int>(t.Dword());
+  button.windowClass = t.Field();
+  button.text = t.Field();
+  EXPECT_EQ(button, (Control{0x50010001, 0, 184, 9, 50, 14, IDOK, "#128", "OK"}));
+}
+
+TEST(Resources, AboutBoxIsAClassicTemplateWithItsFourControls) {
+  Module module;
+  const auto bytes = Resource(module, MAKEINTRESOURCEA(5), 100, kEnglishUs);
+  ASSERT_FALSE(bytes.empty());
+  TemplateReader t(bytes);
+  EXPECT_EQ(t.Dword(), 0x80C800C0u);
+  EXPECT_EQ(t.Dword(), 0u);
+  const WORD count = t.Word();
+  ASSERT_EQ(count, 4);
+  EXPECT_EQ(t.Short(), 0);
+  EXPECT_EQ(t.Short(), 0);
+  EXPECT_EQ(t.Short(), 235);
+  EXPECT_EQ(t.Short(), 55);
+  EXPECT_EQ(t.Field(), "");
+  EXPECT_EQ(t.Field(), "");
+  EXPECT_EQ(t.Field(), "About Quorvin");
+  EXPECT_EQ(t.Word(), 8);
+  EXPECT_EQ(t.Field(), "MS Sans Serif");
+
+  std::vector<Control> controls;
+  for (int i = 0; i < count; ++i) {
+    t.AlignToDword();
+    Control c;
+    c.style = t.Dword();
+    c.exStyle = t.Dword();
+    c.x = t.Short(), c.y = t.Short(), c.cx = t.Short(), c.cy = t.Short();
+    c.id = static_cast<short>(t.Word());
+    c.windowClass = t.Field();
+    c.text = t.Field();
+    t.Word();  // no creation data
+    controls.push_back(c);
+  }
+  // Classes by atom: 0x80 button, 0x82 static.
+  const std::vector<Control> expected{
+      {0x50000003, 0, 11, 17, 20, 20, -1, "#130", "#128"},
+      {0x50020080, 0, 40, 10, 119, 8, -1, "#130", "Quorvin Version 1.0"},
+      {0x50020000, 0, 40, 25, 119, 8, -1, "#130", "Copyright (C) 2026 Quorvin"},
+      {0x50030001, 0, 178, 7, 50, 14, IDOK, "#128", "OK"},
+  };
+  EXPECT_EQ(controls, expected);
+}
+
+TEST(Resources, IconGroupHoldsTwoSixteenColourImagesUnderJapanese) {
+  Module module;
+  EXPECT_TRUE(Resource(module, MAKEINTRESOURCEA(14), 128, kEnglishUs).empty());
+  const auto group = Resource(module, MAKEINTRESOURCEA(14) /* RT_GROUP_ICON */, 128, kJapanese);
+  ASSERT_EQ(group.size(), 6u + 2 * 14);
+  EXPECT_EQ(group[4], 2);  // images
+  for (int i = 0; i < 2; ++i) {
+    const unsigned char* entry = &group[6 + 14 * i];
+    EXPECT_EQ(entry[0], i == 0 ? 32 : 16);  // width
+    EXPECT_EQ(entry[1], i == 0 ? 32 : 16);  // height
+    EXPECT_EQ(entry[2], 16);                // colours
+    EXPECT_EQ(entry[6], 4);                 // bits per pixel
+    const int image_id = entry[12] | entry[13] << 8;
+    const auto image = Resource(module, MAKEINTRESOURCEA(3) /* RT_ICON */, image_id, kJapanese);
+    ASSERT_GE(image.size(), 40u);
+    EXPECT_EQ(image[4], i == 0 ? 32 : 16);  // BITMAPINFOHEADER width
+  }
+}
+
+TEST(Resources, StringTableHoldsTheAboutEntryText) {
+  Module module;
+  char text[64] = {};
+  ASSERT_GT(LoadStringA(module.handle, 101, text, sizeof text), 0);
+  EXPECT_STREQ(text, "&About Quorvin...");
+  EXPECT_FALSE(Resource(module, MAKEINTRESOURCEA(6) /* RT_STRING */, 101 / 16 + 1, kEnglishUs)
+                   .empty());
+}
+
+TEST(Resources, VersionBlockHasEveryField) {
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeA(program_path, &ignored);
+  ASSERT_GT(size, 0u);
+  std::vector<char> block(size);
+  ASSERT_TRUE(GetFileVersionInfoA(program_path, 0, size, block.data()));
+
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  ASSERT_TRUE(VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+  EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
+  EXPECT_EQ(fixed->dwFileVersionLS, 0x00000001u);
+  EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
+  EXPECT_EQ(fixed->dwProductVersionLS, 0x00000001u);
+  EXPECT_EQ(fixed->dwFileFlagsMask, 0x3Fu);
+  EXPECT_EQ(fixed->dwFileFlags, 0u);
+  EXPECT_EQ(fixed->dwFileOS, 0x4u);
+  EXPECT_EQ(fixed->dwFileType, 1u);
+  EXPECT_EQ(fixed->dwFileSubtype, 0u);
+
+  const std::pair<const char*, const char*> strings[] = {
+      {"CompanyName", ""},
+      {"FileDescription", "Quorvin MFC Application"},
+      {"FileVersion", "1, 0, 0, 1"},
+      {"InternalName", "Quorvin"},
+      {"LegalCopyright", "Copyright (C) 2026 Quorvin"},
+      {"LegalTrademarks", ""},
+      {"OriginalFilename", "Quorvin.EXE"},
+      {"ProductName", "Quorvin Application"},
+      {"ProductVersion", "1, 0, 0, 1"},
+  };
+  for (const auto& [name, value] : strings) {
+    char* text = nullptr;
+    const std::string path = std::string("\\StringFileInfo\\040904B0\\") + name;
+    ASSERT_TRUE(VerQueryValueA(block.data(), path.c_str(), reinterpret_cast<void**>(&text),
+                               &length))
+        << name << " is missing";
+    EXPECT_STREQ(text, value) << name;
+  }
+
+  WORD* translation = nullptr;
+  ASSERT_TRUE(VerQueryValueA(block.data(), "\\VarFileInfo\\Translation",
+                             reinterpret_cast<void**>(&translation), &length));
+  ASSERT_EQ(length, 4u);
+  EXPECT_EQ(translation[0], 0x0409);
+  EXPECT_EQ(translation[1], 1200);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: resources_test PATH\\TO\\Quorvin.exe\n");
+    return 2;
+  }
+  program_path = argv[1];
+  return RUN_ALL_TESTS();
+}
