@@ -18,3 +18,7 @@ add_executable(framework_test framework_test.cpp ${PROJECT_SOURCE_DIR}/app/About
                               ${PROJECT_SOURCE_DIR}/res/quorvin.rc)
 target_link_libraries(framework_test PRIVATE afx GTest::gtest_main)
 add_test(NAME framework_test COMMAND framework_test)
+
+# Built by the test command (target "package") before the tests run.
+add_test(NAME windows_zip COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/zip_test.sh
+         ${PROJECT_BINARY_DIR}/quorvin-${PROJECT_VERSION}-win32.zip)

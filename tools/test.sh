@@ -8,10 +8,13 @@ tools/deps.sh test
 
 cmake --preset native > /dev/null
 cmake --build --preset native -j "$(nproc)"
+cmake --preset package > /dev/null
+cmake --build --preset package -j "$(nproc)"
 ctest --preset native
 
 cmake --preset win32 > /dev/null
 cmake --build --preset win32 -j "$(nproc)"
+cmake --build --preset win32 --target package
 . tools/wine-session.sh
 wine_session_start "$PWD/build/win32/wine-prefix"
 trap wine_session_stop EXIT

@@ -1,0 +1,53 @@
+# Installation and packages: on Linux the command, its man page and a Debian
+# package; on Windows the program in a zip with its read-me and licence.
+include(GNUInstallDirs)
+set(CPACK_PACKAGE_NAME quorvin)
+set(CPACK_PACKAGE_VENDOR "Quorvin")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "opens today's plain-text note")
+set(CPACK_STRIP_FILES ON)
+set(packaging_dir ${PROJECT_SOURCE_DIR}/packaging)
+set(generated ${PROJECT_BINARY_DIR}/packaging)
+
+if(WIN32)
+  install(TARGETS Quorvin RUNTIME DESTINATION .)
+  # Plain text with Windows line ends, so that every editor shows it right.
+  file(READ ${PROJECT_SOURCE_DIR}/LICENSE licence)
+  file(READ ${packaging_dir}/README-windows.txt readme)
+  file(CONFIGURE OUTPUT ${generated}/README.txt CONTENT "${readme}" @ONLY NEWLINE_STYLE WIN32)
+  file(CONFIGURE OUTPUT ${generated}/LICENSE.txt CONTENT "${licence}" @ONLY NEWLINE_STYLE WIN32)
+  install(FILES ${generated}/README.txt ${generated}/LICENSE.txt DESTINATION .)
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_SYSTEM_NAME win32)
+else()
+  install(TARGETS quorvin RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+  # Debian keeps manuals and changelogs compressed, reproducibly (-n: no
+  # name or time stamp inside).
+  find_program(GZIP gzip REQUIRED)
+  foreach(source doc/quorvin.1 packaging/changelog)
+    get_filename_component(name ${source} NAME)
+    add_custom_command(OUTPUT ${generated}/${name}.gz
+                       COMMAND ${CMAKE_COMMAND} -E make_directory ${generated}
+                       COMMAND ${GZIP} -9nc ${PROJECT_SOURCE_DIR}/${source} > ${generated}/${name}.gz
+                       DEPENDS ${PROJECT_SOURCE_DIR}/${source})
+  endforeach()
+  add_custom_target(compressed_docs ALL DEPENDS ${generated}/quorvin.1.gz ${generated}/changelog.gz)
+  install(FILES ${generated}/quorvin.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  install(FILES ${packaging_dir}/copyright DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/quorvin)
+  install(FILES ${generated}/changelog.gz DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/quorvin)
+
+  set(CPACK_GENERATOR DEB)
+  set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+  set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+  set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Quorvin <quorvin@quorvin.invalid>")
+  set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+  set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS xdg-utils)
+  # CPack puts the summary above this and indents it.
+  set(CPACK_PACKAGE_DESCRIPTION
+      "Every start names today's note from the local date (2026_12_07.txt)\nin the current directory, creates it with a one-line date header if no\nentry of that name exists, and opens it with xdg-open. It never writes\nto a note that exists and never leaves a half-written one.")
+endif()
+
+include(CPack)

@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# The Debian package as a user gets it: its file list, lintian's verdict, and
+# the command it installs making and opening a note.
+#   package_test.sh PACKAGE_BUILD_DIR
+. "$(dirname "$0")/lib.sh"
+deb=$(ls "$1"/quorvin_*.deb 2> /dev/null | head -n 1)
+[ -n "$deb" ] || { echo "no quorvin_*.deb in $1: build the \"package\" preset first" >&2; exit 1; }
+
+listing=$(dpkg-deb -c "$deb" | awk '{ print $1, $6 }')
+check "the package holds the command, executable, in /usr/bin" \
+  grep -qx -- '-rwxr-xr-x ./usr/bin/quorvin' <<< "$listing"
+check "the package holds the compressed man page in section 1" \
+  grep -qx -- '-rw-r--r-- ./usr/share/man/man1/quorvin.1.gz' <<< "$listing"
+check "the package holds its copyright file" \
+  grep -qx -- '-rw-r--r-- ./usr/share/doc/quorvin/copyright' <<< "$listing"
+check "the package's dependencies are computed" \
+  grep -q '^ Depends: libc6' <<< "$(dpkg-deb -I "$deb")"
+check "the package recommends xdg-utils" grep -qx ' Recommends: xdg-utils' <<< "$(dpkg-deb -I "$deb")"
+
+verdict=$(lintian --no-tag-display-limit "$deb" 2>/dev/null)
+check "lintian reports no errors" test -z "$(grep '^E:' <<< "$verdict")"
+[ -z "$verdict" ] || echo "$verdict"
+
+dpkg-deb -x "$deb" "$scratch/root"
+mkdir -p "$scratch/bin" "$scratch/notes"
+printf '#!/bin/sh\nprintf "%%s\\n" "$1" > "%s/opened"\n' "$scratch" > "$scratch/bin/xdg-open"
+chmod +x "$scratch/bin/xdg-open"
+(cd "$scratch/notes" && PATH=$scratch/bin:$PATH "$scratch/root/usr/bin/quorvin")
+check "the installed command exits 0" same "$?" 0
+today=$(date +%Y_%m_%d).txt
+check "the installed command makes today's note" same "$(cat "$scratch/notes/$today")" \
+  "$(LC_ALL=C date '+%Y/%m/%d   %A')"
+check "the installed command opens it" same "$(cat "$scratch/opened")" "$scratch/notes/$today"
+check "the installed man page renders without warnings" \
+  same "$(zcat "$scratch/root/usr/share/man/man1/quorvin.1.gz" | mandoc -T lint -W warning 2>&1)" ""
+finish
