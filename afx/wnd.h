@@ -39,6 +39,7 @@ MessageEntry OnMessage(UINT message, HICON (T::*handler)()) {
 }
 
 // Declares a class's table; BEGIN/END_MESSAGE_MAP define it in its .cpp file.
+// clang-format off
 #define DECLARE_MESSAGE_MAP()                                                \
  protected:                                                                  \
   static const MessageMap* GetThisMessageMap();                              \
@@ -58,6 +59,7 @@ MessageEntry OnMessage(UINT message, HICON (T::*handler)()) {
     static const MessageMap map{BaseClass::GetThisMessageMap(), entries};    \
     return &map;                                                             \
   }
+// clang-format on
 
 class CWnd {
  public:
@@ -80,8 +82,8 @@ class CWnd {
   // The window's system menu, as it is unless `revert`; empty if it has none.
   CMenu GetSystemMenu(BOOL revert) const { return CMenu(::GetSystemMenu(m_hWnd, revert)); }
   HICON SetIcon(HICON icon, BOOL big) {
-    return reinterpret_cast<HICON>(SendMessage(WM_SETICON, big ? ICON_BIG : ICON_SMALL,
-                                               reinterpret_cast<LPARAM>(icon)));
+    return reinterpret_cast<HICON>(
+        SendMessage(WM_SETICON, big ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(icon)));
   }
 
   HWND m_hWnd = nullptr;  // owned by the system's dialog manager, not by us

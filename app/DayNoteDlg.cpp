@@ -1,8 +1,8 @@
 #include "app/DayNoteDlg.h"
 
 #include "afx/paintdc.h"
-#include "app/AboutBox.h"
 #include "afx/winapp.h"
+#include "app/AboutBox.h"
 #include "app/icon_position.h"
 #include "daynote/launch.h"
 #include "daynote/win32_host.h"

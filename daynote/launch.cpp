@@ -3,7 +3,9 @@
 namespace daynote {
 namespace {
 
-std::string ReasonOrUnknown(const char* reason) { return reason && *reason ? reason : "unknown error"; }
+std::string ReasonOrUnknown(const char* reason) {
+  return reason && *reason ? reason : "unknown error";
+}
 
 // Creation is exclusive: if another start made the note since we looked, it
 // is that start's to write and ours only to open.

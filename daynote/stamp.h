@@ -9,7 +9,7 @@
 namespace daynote {
 
 struct NoteStamp {
-  Seconds time = 0;  // the one clock reading everything below comes from
+  Seconds time = 0;   // the one clock reading everything below comes from
   std::string year;   // decimal, its last four characters at most
   std::string month;  // "01" to "12"
   std::string day;    // "01" to "31"

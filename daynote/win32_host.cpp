@@ -1,7 +1,7 @@
 #include "daynote/win32_host.h"
 
-#include <windows.h>
 #include <shellapi.h>
+#include <windows.h>
 
 namespace daynote {
 namespace {
@@ -121,9 +121,8 @@ std::optional<std::string> Win32Host::FindEntry(const std::string& name) {
 std::unique_ptr<NoteFile> Win32Host::CreateNew(const std::string& name) {
   // Share mode 0: nobody else opens the note until it is complete.
   // OPEN_REPARSE_POINT: a link of the note's name is never followed.
-  const HANDLE file =
-      CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  const HANDLE file = CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
     if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) return nullptr;

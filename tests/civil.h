@@ -35,9 +35,7 @@ inline Date CivilFromDays(std::int64_t z) {
 }
 
 // 0 = Sunday; 1970-01-01 was a Thursday.
-inline int WeekdayFromDays(std::int64_t z) {
-  return static_cast<int>((z % 7 + 11) % 7);
-}
+inline int WeekdayFromDays(std::int64_t z) { return static_cast<int>((z % 7 + 11) % 7); }
 
 inline const char* WeekdayName(int weekday) {
   static const char* const kNames[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",

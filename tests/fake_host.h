@@ -103,8 +103,8 @@ class Host : public daynote::DayNoteHost {
   }
 };
 
-inline daynote::Seconds AtUtc(std::int64_t year, int month, int day, int hour = 12,
-                              int minute = 0, int second = 0) {
+inline daynote::Seconds AtUtc(std::int64_t year, int month, int day, int hour = 12, int minute = 0,
+                              int second = 0) {
   return civil::DaysFromCivil(year, month, day) * 86400 + hour * 3600 + minute * 60 + second;
 }
 

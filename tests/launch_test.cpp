@@ -26,9 +26,8 @@ TEST_F(LaunchTest, CreatesAMissingNoteWithItsHeaderThenOpensIt) {
 
 TEST_F(LaunchTest, OpensAnyExistingEntryWithoutWritingToIt) {
   const fake::Entry squatters[] = {
-      {fake::Kind::File, "user text\n"}, {fake::Kind::File, ""},
-      {fake::Kind::Directory, ""},       {fake::Kind::Symlink, ""},
-      {fake::Kind::Fifo, ""},
+      {fake::Kind::File, "user text\n"}, {fake::Kind::File, ""}, {fake::Kind::Directory, ""},
+      {fake::Kind::Symlink, ""},         {fake::Kind::Fifo, ""},
   };
   for (const fake::Entry& squatter : squatters) {
     host.entries = {{kName, squatter}};
@@ -72,9 +71,9 @@ TEST_F(LaunchTest, AFailureAtAnyStepLeavesNoNoteAndOpensNothing) {
 }
 
 TEST(NoteError, NamesTheStepTheNoteTheFolderAndTheReason) {
-  EXPECT_STREQ(daynote::NoteError(NoteStep::Create, kName, "/home/ann/notes", "Permission denied")
-                   .what(),
-               "cannot create 2002_09_14.txt in /home/ann/notes: Permission denied");
+  EXPECT_STREQ(
+      daynote::NoteError(NoteStep::Create, kName, "/home/ann/notes", "Permission denied").what(),
+      "cannot create 2002_09_14.txt in /home/ann/notes: Permission denied");
   EXPECT_STREQ(daynote::NoteError(NoteStep::Flush, kName, "/n", "").what(),
                "cannot flush 2002_09_14.txt in /n: unknown error");
 }

@@ -60,8 +60,8 @@ TEST(PosixHostCalendar, NamesEveryDayOfFourCenturiesInEveryZone) {
       const std::string header = daynote::NoteHeader(stamp);
       if (name != expected || header.substr(10) != header_tail) {
         ++mismatches;
-        ADD_FAILURE() << zone << " day " << days << ": " << name << " / " << header
-                      << " expected " << expected << header_tail;
+        ADD_FAILURE() << zone << " day " << days << ": " << name << " / " << header << " expected "
+                      << expected << header_tail;
       }
     }
   }

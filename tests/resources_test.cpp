@@ -19,11 +19,11 @@ struct Module {
 };
 
 // The bytes of resource `id` of `type` stored under `language`, if any.
-std::vector<unsigned char> Resource(const Module& module, const char* type, int id,
-                                    WORD language) {
+std::vector<unsigned char> Resource(const Module& module, const char* type, int id, WORD language) {
   HRSRC found = FindResourceExA(module.handle, type, MAKEINTRESOURCEA(id), language);
   if (!found) return {};
-  const auto* data = static_cast<const unsigned char*>(LockResource(LoadResource(module.handle, found)));
+  const auto* data =
+      static_cast<const unsigned char*>(LockResource(LoadResource(module.handle, found)));
   return std::vector<unsigned char>(data, data + SizeofResource(module.handle, found));
 }
 
@@ -46,7 +46,6 @@ class TemplateReader {
     return text;
   }
   void AlignToDword() { offset_ = (offset_ + 3) & ~std::size_t{3}; }
-  bool AtEnd() const { return offset_ >= bytes_.size(); }
 
  private:
   template <class T>
@@ -70,6 +69,23 @@ struct Control {
            cy == o.cy && id == o.id && windowClass == o.windowClass && text == o.text;
   }
 };
+
+// One control of a template; the extended form has a help id first, the
+// styles the other way round, a 32-bit id and always creation data.
+Control ReadControl(TemplateReader& t, bool extended) {
+  t.AlignToDword();
+  Control c;
+  if (extended) t.Dword();
+  c.style = t.Dword();
+  c.exStyle = t.Dword();
+  if (extended) std::swap(c.style, c.exStyle);
+  c.x = t.Short(), c.y = t.Short(), c.cx = t.Short(), c.cy = t.Short();
+  c.id = extended ? static_cast<int>(t.Dword()) : static_cast<short>(t.Word());
+  c.windowClass = t.Field();
+  c.text = t.Field();
+  t.Word();  // no creation data
+  return c;
+}
 
 std::ostream& operator<<(std::ostream& out, const Control& c) {
   return out << std::hex << "style 0x" << c.style << " ex 0x" << c.exStyle << std::dec << " at "
@@ -102,16 +118,7 @@ TEST(Resources, MainDialogIsAnExtendedTemplateWithOneOkButton) {
   EXPECT_EQ(t.Word(), 0x100);  // not italic (low byte), character set 1 (high byte)
   EXPECT_EQ(t.Field(), "MS Sans Serif");
 
-  t.AlignToDword();
-  EXPECT_EQ(t.Dword(), 0u);  // help id
-  Control button;
-  button.exStyle = t.Dword();
-  button.style = t.Dword();
-  button.x = t.Short(), button.y = t.Short(), button.cx = t.Short(), button.cy = t.Short();
-  button.id = static_cast<int>(t.Dword());
-  button.windowClass = t.Field();
-  button.text = t.Field();
-  EXPECT_EQ(button, (Control{0x50010001, 0, 184, 9, 50, 14, IDOK, "#128", "OK"}));
+  EXPECT_EQ(ReadControl(t, true), (Control{0x50010001, 0, 184, 9, 50, 14, IDOK, "#128", "OK"}));
 }
 
 TEST(Resources, AboutBoxIsAClassicTemplateWithItsFourControls) {
@@ -134,18 +141,7 @@ TEST(Resources, AboutBoxIsAClassicTemplateWithItsFourControls) {
   EXPECT_EQ(t.Field(), "MS Sans Serif");
 
   std::vector<Control> controls;
-  for (int i = 0; i < count; ++i) {
-    t.AlignToDword();
-    Control c;
-    c.style = t.Dword();
-    c.exStyle = t.Dword();
-    c.x = t.Short(), c.y = t.Short(), c.cx = t.Short(), c.cy = t.Short();
-    c.id = static_cast<short>(t.Word());
-    c.windowClass = t.Field();
-    c.text = t.Field();
-    t.Word();  // no creation data
-    controls.push_back(c);
-  }
+  for (int i = 0; i < count; ++i) controls.push_back(ReadControl(t, false));
   // Classes by atom: 0x80 button, 0x82 static.
   const std::vector<Control> expected{
       {0x50000003, 0, 11, 17, 20, 20, -1, "#130", "#128"},
@@ -180,8 +176,8 @@ TEST(Resources, StringTableHoldsTheAboutEntryText) {
   char text[64] = {};
   ASSERT_GT(LoadStringA(module.handle, 101, text, sizeof text), 0);
   EXPECT_STREQ(text, "&About Quorvin...");
-  EXPECT_FALSE(Resource(module, MAKEINTRESOURCEA(6) /* RT_STRING */, 101 / 16 + 1, kEnglishUs)
-                   .empty());
+  EXPECT_FALSE(
+      Resource(module, MAKEINTRESOURCEA(6) /* RT_STRING */, 101 / 16 + 1, kEnglishUs).empty());
 }
 
 TEST(Resources, VersionBlockHasEveryField) {
@@ -218,8 +214,8 @@ TEST(Resources, VersionBlockHasEveryField) {
   for (const auto& [name, value] : strings) {
     char* text = nullptr;
     const std::string path = std::string("\\StringFileInfo\\040904B0\\") + name;
-    ASSERT_TRUE(VerQueryValueA(block.data(), path.c_str(), reinterpret_cast<void**>(&text),
-                               &length))
+    ASSERT_TRUE(
+        VerQueryValueA(block.data(), path.c_str(), reinterpret_cast<void**>(&text), &length))
         << name << " is missing";
     EXPECT_STREQ(text, value) << name;
   }

@@ -131,25 +131,23 @@ ended || kill "$pid"
 wait "$pid"
 
 # The same in Wine's virtual desktop, which draws captions, for screenshots
-# a person can look at. The message box is centred and the main window at
-# 0, 0: a click in each makes it active for the Return that presses OK.
+# a person can look at; the poster finds the windows on that desktop.
+desktop() { QUORVIN_DESKTOP=QuorvinDesktop post "$@"; }
+wait_on_desktop() { for _ in $(seq 50); do desktop "$1" 0 0 && return; sleep 0.2; done; }
+screenshot() { sleep 1.5 && import -window root -crop 640x360+0+0 "$artifacts/$1" 2> /dev/null; }
 (cd /sys/kernel && exec timeout 60 wine explorer /desktop=QuorvinDesktop,640x360 "$program") &
 pid=$!
-for _ in $(seq 100); do [ -n "$(windows_named QuorvinDesktop)" ] && break; sleep 0.1; done
-sleep 3
-import -window root -crop 640x360+0+0 "$artifacts/desktop-failure-message.png" 2> /dev/null
-xdotool mousemove 320 180 click 1 key Return
-sleep 2
-import -window root -crop 640x360+0+0 "$artifacts/desktop-failure-main-window.png" 2> /dev/null
-# The poster has to be on the same desktop to find the window.
-wine explorer /desktop=QuorvinDesktop,640x360 "$poster" Quorvin 0x0112 0x0010 2> /dev/null
-sleep 2
-import -window root -crop 640x360+0+0 "$artifacts/desktop-about-box.png" 2> /dev/null
-xdotool mousemove 20 40 click 1 key Return
-sleep 1
-xdotool mousemove 100 100 click 1 key Return
+wait_on_desktop Quorvin
+screenshot desktop-failure-message.png
+desktop Quorvin 0x0111 1  # OK, to the message box: it is above its owner
+screenshot desktop-failure-main-window.png
+desktop Quorvin 0x0112 0x0010
+wait_on_desktop "About Quorvin"
+screenshot desktop-about-box.png
+desktop "About Quorvin" 0x0111 1
+desktop Quorvin 0x0010 0  # WM_CLOSE
 wait_until_ended
-check "in a desktop too, the message, the About box and the main window each end with OK" ended
+check "in a desktop too, the message, the About box and the main window each end" ended
 ended || kill "$pid"
 wait "$pid"
 
