@@ -3,10 +3,6 @@
 namespace daynote {
 namespace {
 
-std::string ReasonOrUnknown(const char* reason) {
-  return reason && *reason ? reason : "unknown error";
-}
-
 // Creation is exclusive: if another start made the note since we looked, it
 // is that start's to write and ours only to open.
 void WriteNewNote(DayNoteHost& host, const std::string& name, const std::string& header) {
@@ -18,7 +14,7 @@ void WriteNewNote(DayNoteHost& host, const std::string& name, const std::string&
     file->Close();
   } catch (...) {
     // The file holds nothing of the user's; a half-written note left behind
-    // would count as present tomorrow and never get its header.
+    // would count as present at the next start and never get its header.
     file.reset();
     host.Remove(name);
     throw;
@@ -32,7 +28,7 @@ NoteError::NoteError(NoteStep step, const std::string& name, const std::string& 
     : std::runtime_error([&] {
         static const char* const kVerbs[] = {"create", "write", "flush", "close"};
         return std::string("cannot ") + kVerbs[static_cast<int>(step)] + " " + name + " in " +
-               folder + ": " + ReasonOrUnknown(reason.c_str());
+               folder + ": " + reason;
       }()),
       step_(step) {}
 

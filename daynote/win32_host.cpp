@@ -1,7 +1,7 @@
 #include "daynote/win32_host.h"
 
-#include <shellapi.h>
 #include <windows.h>
+#include <shellapi.h>
 
 namespace daynote {
 namespace {

@@ -74,8 +74,6 @@ TEST(NoteError, NamesTheStepTheNoteTheFolderAndTheReason) {
   EXPECT_STREQ(
       daynote::NoteError(NoteStep::Create, kName, "/home/ann/notes", "Permission denied").what(),
       "cannot create 2002_09_14.txt in /home/ann/notes: Permission denied");
-  EXPECT_STREQ(daynote::NoteError(NoteStep::Flush, kName, "/n", "").what(),
-               "cannot flush 2002_09_14.txt in /n: unknown error");
 }
 
 }  // namespace

@@ -2,8 +2,8 @@
    window with that title, as the system would on a user's choice. Exits 1 if
    there is no such window. Numbers may be given in hex (0x...). With
    QUORVIN_DESKTOP set, looks on that Wine desktop instead of the default. */
-#include <stdlib.h>
 #include <windows.h>
+#include <stdlib.h>
 
 int main(int argc, char** argv) {
   if (argc != 4) return 2;

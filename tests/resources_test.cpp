@@ -1,8 +1,8 @@
 // Reads the built Quorvin.exe through the platform's own resource and
 // version APIs, as a user's Windows will: run under Wine with the program's
 // path as the argument.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>

@@ -1,8 +1,8 @@
 // The Win32 host on a real folder, run under Wine.
 #include "daynote/win32_host.h"
 
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <fstream>
 #include <iterator>
