@@ -61,6 +61,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     return app->InitInstance() ? app->Run() : 0;
   } catch (const std::exception& error) {
     app->ReportException(error.what());
+  } catch (...) {
+    app->ReportException("An unexpected error occurred.");
   }
   return 1;
 }

@@ -18,14 +18,17 @@ namespace {
 
 static_assert(sizeof(time_t) >= 8, "notes after January 2038 need a 64-bit time_t");
 
-std::string CurrentFolder() {
+// The current folder's path; none when it was removed while we are in it.
+std::optional<std::string> CurrentFolderPath() {
   std::vector<char> path(256);
   while (!getcwd(path.data(), path.size())) {
-    if (errno != ERANGE) return "the current folder";  // it may have been removed under us
+    if (errno != ERANGE) return std::nullopt;
     path.resize(path.size() * 2);
   }
-  return path.data();
+  return std::string(path.data());
 }
+
+std::string CurrentFolder() { return CurrentFolderPath().value_or("the current folder"); }
 
 // Every spelling of `name` that differs from it only in the case of its
 // letters, `name` itself first. Note names have few letters (those of
@@ -108,8 +111,9 @@ std::optional<std::string> PosixHost::FindEntry(const std::string& name) {
 std::unique_ptr<NoteFile> PosixHost::CreateNew(const std::string& name) {
   const int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
   if (fd < 0) {
-    if (errno == EEXIST) return nullptr;
-    throw NoteError(NoteStep::Create, name, CurrentFolder(), std::strerror(errno));
+    const int error = errno;  // before CurrentFolder() can change it
+    if (error == EEXIST) return nullptr;
+    throw NoteError(NoteStep::Create, name, CurrentFolder(), std::strerror(error));
   }
   return std::make_unique<PosixNoteFile>(fd, name);
 }
@@ -117,7 +121,9 @@ std::unique_ptr<NoteFile> PosixHost::CreateNew(const std::string& name) {
 void PosixHost::Remove(const std::string& name) { unlink(name.c_str()); }
 
 void PosixHost::Open(const std::string& name) {
-  const std::string path = CurrentFolder() + "/" + name;
+  const std::optional<std::string> folder = CurrentFolderPath();
+  if (!folder) throw OpenerError("cannot open " + name + ": the current folder has no path");
+  const std::string path = *folder + "/" + name;
   char* const argv[] = {const_cast<char*>(opener_.c_str()), const_cast<char*>(path.c_str()),
                         nullptr};
   pid_t child;

@@ -25,10 +25,21 @@ std::string SystemMessage(DWORD error) {
   return message;
 }
 
+// A path from an API that, given too small a buffer, says what size it needs.
+template <class GetPath>
+std::optional<std::string> PathFrom(GetPath get) {
+  const DWORD size = get(0, nullptr);
+  if (size == 0) return std::nullopt;
+  std::string path(size, '\0');
+  const DWORD length = get(size, &path[0]);
+  if (length == 0 || length >= size) return std::nullopt;
+  path.resize(length);
+  return path;
+}
+
 std::string CurrentFolder() {
-  char path[MAX_PATH];
-  const DWORD length = GetCurrentDirectoryA(MAX_PATH, path);
-  return length && length < MAX_PATH ? std::string(path, length) : "the current folder";
+  return PathFrom([](DWORD size, char* path) { return GetCurrentDirectoryA(size, path); })
+      .value_or("the current folder");
 }
 
 [[noreturn]] void Fail(NoteStep step, const std::string& name) {
@@ -135,12 +146,15 @@ std::unique_ptr<NoteFile> Win32Host::CreateNew(const std::string& name) {
 void Win32Host::Remove(const std::string& name) { DeleteFileA(name.c_str()); }
 
 void Win32Host::Open(const std::string& name) {
-  char path[MAX_PATH];
-  const DWORD length = GetFullPathNameA(name.c_str(), MAX_PATH, path, nullptr);
-  const std::string full = length && length < MAX_PATH ? std::string(path, length) : name;
+  const std::optional<std::string> full = PathFrom(
+      [&](DWORD size, char* path) { return GetFullPathNameA(name.c_str(), size, path, nullptr); });
+  if (!full) {
+    const std::string reason = SystemMessage(GetLastError());
+    throw OpenerError("cannot open " + name + " in " + CurrentFolder() + ": " + reason);
+  }
   // Whatever the shell answers, the program goes on: it shows its own
   // message when no application is associated with text files.
-  ShellExecuteA(nullptr, "open", full.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  ShellExecuteA(nullptr, "open", full->c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 }  // namespace daynote

@@ -117,34 +117,4 @@ TEST_F(PosixHostFolder, CreatesOnlyWhatDoesNotExistAndNeverThroughALink) {
   EXPECT_EQ(Read("new.txt"), "2002/09/14   Saturday\n\n");
 }
 
-TEST_F(PosixHostFolder, CreationFailureNamesNoteFolderAndReason) {
-  ASSERT_EQ(rmdir(folder_.c_str()), 0);  // refuses creation even to root
-  try {
-    host_.CreateNew("2002_09_14.txt");
-    FAIL() << "created a note in a removed folder";
-  } catch (const daynote::NoteError& error) {
-    EXPECT_EQ(error.step(), daynote::NoteStep::Create);
-    EXPECT_STREQ(error.what(),
-                 "cannot create 2002_09_14.txt in the current folder: No such file or directory");
-  }
-}
-
-TEST_F(PosixHostFolder, OpenerGetsTheFullPathAndItsFailureIsReported) {
-  daynote::PosixHost recorder("sh");  // "sh PATH" runs the note: make it record $0
-  std::ofstream("note.txt") << "echo \"$0\" > opened\n";
-  recorder.Open("note.txt");
-  EXPECT_EQ(Read("opened"), folder_ + "/note.txt\n");
-
-  daynote::PosixHost failing("false");
-  EXPECT_THROW(failing.Open("note.txt"), daynote::OpenerError);
-  daynote::PosixHost missing("quorvin-no-such-opener");
-  try {
-    missing.Open("note.txt");
-    FAIL() << "a missing opener went unnoticed";
-  } catch (const daynote::OpenerError& error) {
-    EXPECT_EQ(std::string(error.what()),
-              "cannot open " + folder_ + "/note.txt: quorvin-no-such-opener was not found on PATH");
-  }
-}
-
 }  // namespace
