@@ -1,22 +1,20 @@
 // quorvin: opens today's note in the current folder with the desktop's
-// opener. Exit status 0 when the note is ready and opened, 1 when it could
-// not be created, 2 when it is ready but could not be opened.
+// opener, or in the user's editor where there is no desktop. Exit status 0
+// when the note is ready and opened, 1 when it could not be made, 2 when it
+// is ready but could not be opened.
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <string>
 
 #include "daynote/launch.h"
 #include "daynote/posix_host.h"
 
 namespace {
-
-#ifdef __APPLE__
-constexpr const char* kOpener = "open";
-#else
-constexpr const char* kOpener = "xdg-open";
-#endif
 
 // With a standard stream closed, the note would be given its descriptor and
 // an error message could land inside the note; keep 0 to 2 taken.
@@ -26,18 +24,70 @@ void KeepStandardStreamsTaken() {
   }
 }
 
+const char* Setting(const char* variable) {
+  const char* value = std::getenv(variable);
+  return value && *value ? value : nullptr;
+}
+
+bool IsOnPath(const std::string& program) {
+  const char* path = Setting("PATH");
+  for (std::string rest = path ? path : ""; !rest.empty();) {
+    const std::size_t colon = rest.find(':');
+    const std::string folder = rest.substr(0, colon);
+    rest = colon == std::string::npos ? "" : rest.substr(colon + 1);
+    const std::string candidate = (folder.empty() ? "." : folder) + "/" + program;
+    struct stat status;
+    if (stat(candidate.c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
+        access(candidate.c_str(), X_OK) == 0) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// The desktop's opener in a graphical session. Without one (over SSH, on a
+// console) xdg-open would start a pager or a browser, or nothing: the user's
+// editor is chosen as git and crontab -e choose it, and its setting is a
+// command line of its own, with the note's path added after it.
+daynote::Opener ChooseOpener() {
+#ifdef __APPLE__
+  return {"open", {"open"}};
+#else
+  if (Setting("WAYLAND_DISPLAY") || Setting("DISPLAY")) {
+    return {"xdg-open", {"xdg-open"}, "install xdg-utils"};
+  }
+  const char* chosen = Setting("VISUAL");
+  if (!chosen) chosen = Setting("EDITOR");
+  if (!chosen) chosen = IsOnPath("sensible-editor") ? "sensible-editor" : "vi";
+  const std::string editor = chosen;
+  return {"editor \"" + editor + "\"", {"/bin/sh", "-c", editor + " \"$1\"", "sh"}};
+#endif
+}
+
+// One line whatever the folder's name holds: control characters are shown
+// escaped, so that a newline in a path cannot split the message.
 void Report(const char* message) {
-  const char* prefix = "quorvin: ";
-  (void)!write(2, prefix, std::strlen(prefix));
-  (void)!write(2, message, std::strlen(message));
-  (void)!write(2, "\n", 1);
+  std::string line = "quorvin: ";
+  for (const char* c = message; *c; ++c) {
+    const unsigned char byte = static_cast<unsigned char>(*c);
+    if (byte == '\n') {
+      line += "\\n";
+    } else if (byte < 0x20 || byte == 0x7F) {
+      static const char kHex[] = "0123456789abcdef";
+      line += {'\\', 'x', kHex[byte >> 4], kHex[byte & 15]};
+    } else {
+      line += *c;
+    }
+  }
+  line += '\n';
+  (void)!write(2, line.data(), line.size());
 }
 
 }  // namespace
 
 int main() {
   KeepStandardStreamsTaken();
-  daynote::PosixHost host(kOpener);
+  daynote::PosixHost host(ChooseOpener());
   try {
     daynote::OpenTodaysNote(host);
     return 0;

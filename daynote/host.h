@@ -16,19 +16,28 @@ namespace daynote {
 // notes are named correctly after January 2038.
 using Seconds = std::int64_t;
 
-// The step at which writing a new note failed.
-enum class NoteStep { Create, Write, Flush, Close };
+// The step of a start at which the note could not be made.
+enum class NoteStep { Look, Create, Write, Flush, Save, Remove };
 
-// A new note could not be created, written, flushed or closed. The message
-// names the step, the note, the folder and the system's reason.
+// Today's note could not be looked up, created, written, flushed or saved
+// under its name, or an unfinished copy could not be removed. The message
+// names the step, the entry, the folder and the system's reason.
 class NoteError : public std::runtime_error {
  public:
   NoteError(NoteStep step, const std::string& name, const std::string& folder,
             const std::string& reason);
+  // A failure whose clean-up failed too: both are told.
+  NoteError(const NoteError& failure, const NoteError& cleanup);
   NoteStep step() const { return step_; }
 
  private:
   NoteStep step_;
+};
+
+// The clock reads a time that the local calendar cannot place.
+class ClockError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
 };
 
 // The note is ready but the desktop could not be asked to open it.
@@ -37,36 +46,47 @@ class OpenerError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// A note this run has just created and holds exclusively. Each call throws
-// NoteError when the system refuses it. Text is given with "\n" line ends;
-// the host stores them as its text files do.
-class NoteFile {
+// A new note's content in an entry of the note's folder that no other start
+// can see or take for the note. It gets the note's name only once it holds
+// the whole header on stable storage, so that nobody ever finds a note that
+// is not whole. Text is given with "\n" line ends; the host stores them as
+// its text files do. Each call throws NoteError when the system refuses it.
+class PendingNote {
  public:
-  virtual ~NoteFile() = default;
+  virtual ~PendingNote() = default;  // drops whatever was not saved, quietly
   virtual void Write(const std::string& text) = 0;
   virtual void Flush() = 0;  // to stable storage, not just out of our buffers
-  virtual void Close() = 0;
+  // Gives the content the note's name unless an entry holds that name (or
+  // one that differs only in case, where the system compares names so);
+  // then another start was first, and nothing of theirs is replaced.
+  virtual void Save() = 0;
+  // Removes what is left of the copy besides the saved note: all of it when
+  // it was not saved. NoteError(Remove) names what stays behind.
+  virtual void Discard() = 0;
 };
+
+// A hidden name beside the note for its unfinished copy, where the host
+// needs one, made of `seed`: ".2026_12_07.txt.k3x9qa".
+std::string CopyName(const std::string& note, std::uint64_t seed);
 
 class DayNoteHost {
  public:
   virtual ~DayNoteHost() = default;
 
   virtual Seconds Now() = 0;
-  virtual std::tm LocalTime(Seconds time) = 0;
+  // `time` in the local calendar; none when the calendar cannot place it.
+  virtual std::optional<std::tm> LocalTime(Seconds time) = 0;
 
   // The entry of the current folder that stands for `name`, whatever kind of
   // entry it is: `name` itself, or one that differs from it only in case.
-  // Never follows, opens or blocks on the entry.
+  // Never follows, opens or blocks on the entry. A look-up that fails for
+  // any reason but the entry's absence throws NoteError(Look): an entry we
+  // cannot see may still be the user's note.
   virtual std::optional<std::string> FindEntry(const std::string& name) = 0;
 
-  // Creates `name` in the current folder only if no entry of that name exists
-  // (a dangling link counts as existing). Returns nullptr when the name is
-  // taken; throws NoteError(Create) on any other failure.
-  virtual std::unique_ptr<NoteFile> CreateNew(const std::string& name) = 0;
-
-  // Removes a note that this run created but could not complete.
-  virtual void Remove(const std::string& name) = 0;
+  // Starts a new note to be saved as `name` in the current folder; throws
+  // NoteError(Create) when the folder refuses.
+  virtual std::unique_ptr<PendingNote> CreatePending(const std::string& name) = 0;
 
   // Asks the desktop to open the entry `name` of the current folder, by its
   // full path so that no search order can substitute another file.

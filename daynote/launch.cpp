@@ -3,22 +3,23 @@
 namespace daynote {
 namespace {
 
-// Creation is exclusive: if another start made the note since we looked, it
-// is that start's to write and ours only to open.
-void WriteNewNote(DayNoteHost& host, const std::string& name, const std::string& header) {
-  std::unique_ptr<NoteFile> file = host.CreateNew(name);
-  if (!file) return;
+// The note gets its name only once it is whole. When another start saved
+// it first, it is theirs to have written and ours only to open.
+void SaveNewNote(DayNoteHost& host, const std::string& name, const std::string& header) {
+  const std::unique_ptr<PendingNote> note = host.CreatePending(name);
   try {
-    file->Write(header);
-    file->Flush();
-    file->Close();
-  } catch (...) {
-    // The file holds nothing of the user's; a half-written note left behind
-    // would count as present at the next start and never get its header.
-    file.reset();
-    host.Remove(name);
+    note->Write(header);
+    note->Flush();
+    note->Save();
+  } catch (const NoteError& failure) {
+    try {
+      note->Discard();
+    } catch (const NoteError& cleanup) {
+      throw NoteError(failure, cleanup);
+    }
     throw;
   }
+  note->Discard();
 }
 
 }  // namespace
@@ -26,21 +27,29 @@ void WriteNewNote(DayNoteHost& host, const std::string& name, const std::string&
 NoteError::NoteError(NoteStep step, const std::string& name, const std::string& folder,
                      const std::string& reason)
     : std::runtime_error([&] {
-        static const char* const kVerbs[] = {"create", "write", "flush", "close"};
+        static const char* const kVerbs[] = {"look for", "create", "write",
+                                             "flush",    "save",   "remove"};
         return std::string("cannot ") + kVerbs[static_cast<int>(step)] + " " + name + " in " +
                folder + ": " + reason;
       }()),
       step_(step) {}
 
+NoteError::NoteError(const NoteError& failure, const NoteError& cleanup)
+    : std::runtime_error(std::string(failure.what()) + "; " + cleanup.what()),
+      step_(failure.step()) {}
+
+std::string CopyName(const std::string& note, std::uint64_t seed) {
+  std::string copy = "." + note + ".";
+  for (int i = 0; i < 6; ++i, seed /= 36) copy += "0123456789abcdefghijklmnopqrstuvwxyz"[seed % 36];
+  return copy;
+}
+
 void OpenTodaysNote(DayNoteHost& host) {
   const NoteStamp stamp = MakeNoteStamp(host);
   const std::string name = NoteFileName(stamp);
-  std::optional<std::string> entry = host.FindEntry(name);
-  if (!entry) {
-    WriteNewNote(host, name, NoteHeader(stamp));
-    entry = name;
-  }
-  host.Open(*entry);
+  const std::optional<std::string> entry = host.FindEntry(name);
+  if (!entry) SaveNewNote(host, name, NoteHeader(stamp));
+  host.Open(entry.value_or(name));
 }
 
 }  // namespace daynote

@@ -2,14 +2,15 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cctype>
 #include <cstring>
-#include <vector>
 
 extern char** environ;
 
@@ -30,6 +31,10 @@ std::optional<std::string> CurrentFolderPath() {
 
 std::string CurrentFolder() { return CurrentFolderPath().value_or("the current folder"); }
 
+[[noreturn]] void Fail(NoteStep step, const std::string& name, int error) {
+  throw NoteError(step, name, CurrentFolder(), std::strerror(error ? error : EIO));
+}
+
 // Every spelling of `name` that differs from it only in the case of its
 // letters, `name` itself first. Note names have few letters (those of
 // ".txt"), so this stays small and costs no listing of the folder.
@@ -48,13 +53,72 @@ std::vector<std::string> CaseVariants(const std::string& name) {
   return variants;
 }
 
-class PosixNoteFile : public NoteFile {
+// Different for every attempt of every start, whatever the clock says.
+std::uint64_t CopySeed() {
+  static std::uint64_t sequence = 0;
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
+  return static_cast<std::uint64_t>(now.tv_nsec) ^ (static_cast<std::uint64_t>(getpid()) << 30) ^
+         (++sequence * 0x9E3779B97F4A7C15ULL);
+}
+
+// The note's name reaches the disk too, not only its content.
+void SyncFolder() {
+  const int folder = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folder < 0) return;
+  // The note is whole and visible whatever this says, and others may have
+  // opened it already, so a refusal (some file systems do not sync
+  // folders) changes nothing we could act on.
+  fsync(folder);
+  close(folder);
+}
+
+// Moves `from` to `to` unless `to` exists; the system says EEXIST then.
+// Where the file system cannot rename so, a second name is made instead
+// and `linked` is set: `from` still has to be removed.
+int RenameWithoutReplacing(const std::string& from, const std::string& to, bool* linked) {
+#ifdef RENAME_NOREPLACE
+  if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
+  if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) return -1;
+#endif
+  if (link(from.c_str(), to.c_str()) != 0) return -1;
+  *linked = true;
+  return 0;
+}
+
+// Holds back the signals that end a start from a terminal or at logout, so
+// that an unfinished copy with a name is removed before they take effect.
+// SIGKILL cannot be held.
+class HeldSignals {
  public:
-  PosixNoteFile(int fd, std::string name) : fd_(fd), name_(std::move(name)) {}
-  PosixNoteFile(const PosixNoteFile&) = delete;
-  PosixNoteFile& operator=(const PosixNoteFile&) = delete;
-  ~PosixNoteFile() override {
+  HeldSignals() {
+    sigset_t held;
+    sigemptyset(&held);
+    for (int signal : {SIGHUP, SIGINT, SIGQUIT, SIGTERM}) sigaddset(&held, signal);
+    sigprocmask(SIG_BLOCK, &held, &saved_);
+  }
+  HeldSignals(const HeldSignals&) = delete;
+  HeldSignals& operator=(const HeldSignals&) = delete;
+  ~HeldSignals() { sigprocmask(SIG_SETMASK, &saved_, nullptr); }
+
+ private:
+  sigset_t saved_;
+};
+
+// A new note's content. Where the file system allows it, the file has no
+// name at all until it is saved (O_TMPFILE), so a start killed at any
+// instant leaves nothing behind; elsewhere it has a hidden one, and only
+// SIGKILL can leave that behind.
+class PosixPendingNote : public PendingNote {
+ public:
+  PosixPendingNote(int fd, std::string name, std::string temporary,
+                   std::unique_ptr<HeldSignals> held = nullptr)
+      : fd_(fd), name_(std::move(name)), temporary_(std::move(temporary)), held_(std::move(held)) {}
+  PosixPendingNote(const PosixPendingNote&) = delete;
+  PosixPendingNote& operator=(const PosixPendingNote&) = delete;
+  ~PosixPendingNote() override {
     if (fd_ >= 0) close(fd_);
+    if (!temporary_.empty()) unlink(temporary_.c_str());
   }
 
   void Write(const std::string& text) override {
@@ -63,40 +127,109 @@ class PosixNoteFile : public NoteFile {
     while (left > 0) {
       const ssize_t written = write(fd_, data, left);
       if (written < 0 && errno == EINTR) continue;
-      if (written <= 0) Fail(NoteStep::Write);
+      if (written <= 0) Fail(NoteStep::Write, name_, errno);
       data += written;
       left -= static_cast<std::size_t>(written);
     }
   }
 
   void Flush() override {
-    if (fsync(fd_) != 0) Fail(NoteStep::Flush);
+    if (fsync(fd_) != 0) Fail(NoteStep::Flush, name_, errno);
   }
 
-  void Close() override {
-    const int fd = fd_;
-    fd_ = -1;  // closed whatever close() says: retrying could close another file
-    if (close(fd) != 0) Fail(NoteStep::Close);
+  // Neither link nor rename replaces an entry, so a name taken meanwhile
+  // (EEXIST) stays another start's.
+  void Save() override {
+    if (temporary_.empty()) {
+      const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+      if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name_.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+        if (errno == EEXIST) return;
+        Fail(NoteStep::Save, name_, errno);
+      }
+    } else {
+      bool linked = false;
+      if (RenameWithoutReplacing(temporary_, name_, &linked) != 0) {
+        if (errno == EEXIST) return;
+        Fail(NoteStep::Save, name_, errno);
+      }
+      if (!linked) {
+        temporary_.clear();
+        held_.reset();
+      }
+    }
+    SyncFolder();
+  }
+
+  void Discard() override {
+    if (fd_ >= 0) close(fd_);
+    fd_ = -1;
+    if (temporary_.empty()) return;
+    const std::string temporary = std::move(temporary_);
+    temporary_.clear();
+    const bool removed = unlink(temporary.c_str()) == 0 || errno == ENOENT;
+    const int error = errno;
+    held_.reset();
+    if (!removed) Fail(NoteStep::Remove, temporary, error);
   }
 
  private:
-  [[noreturn]] void Fail(NoteStep step) {
-    const int error = errno ? errno : EIO;
-    throw NoteError(step, name_, CurrentFolder(), std::strerror(error));
-  }
-
   int fd_;
   std::string name_;
+  std::string temporary_;  // the copy's hidden name; empty when it has none
+  std::unique_ptr<HeldSignals> held_;  // while the copy has a hidden name
+};
+
+// Restores a signal's disposition on every way out.
+class SignalDisposition {
+ public:
+  SignalDisposition(int signal, void (*handler)(int)) : signal_(signal) {
+    struct sigaction action {};
+    action.sa_handler = handler;
+    sigemptyset(&action.sa_mask);
+    sigaction(signal, &action, &saved_);
+  }
+  SignalDisposition(const SignalDisposition&) = delete;
+  SignalDisposition& operator=(const SignalDisposition&) = delete;
+  ~SignalDisposition() { sigaction(signal_, &saved_, nullptr); }
+
+ private:
+  int signal_;
+  struct sigaction saved_ {};
+};
+
+// Spawn attributes for a child that decides for itself what Ctrl-C means:
+// the default dispositions and no blocked signals, whatever we inherited.
+class ChildSignals {
+ public:
+  ChildSignals() {
+    posix_spawnattr_init(&attributes_);
+    sigset_t defaults, none;
+    sigemptyset(&defaults);
+    sigaddset(&defaults, SIGINT);
+    sigaddset(&defaults, SIGQUIT);
+    sigaddset(&defaults, SIGCHLD);
+    sigemptyset(&none);
+    posix_spawnattr_setsigdefault(&attributes_, &defaults);
+    posix_spawnattr_setsigmask(&attributes_, &none);
+    posix_spawnattr_setflags(&attributes_, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+  }
+  ChildSignals(const ChildSignals&) = delete;
+  ChildSignals& operator=(const ChildSignals&) = delete;
+  ~ChildSignals() { posix_spawnattr_destroy(&attributes_); }
+  const posix_spawnattr_t* get() const { return &attributes_; }
+
+ private:
+  posix_spawnattr_t attributes_;
 };
 
 }  // namespace
 
 Seconds PosixHost::Now() { return static_cast<Seconds>(time(nullptr)); }
 
-std::tm PosixHost::LocalTime(Seconds time) {
+std::optional<std::tm> PosixHost::LocalTime(Seconds time) {
   const time_t t = static_cast<time_t>(time);
   std::tm local{};
-  localtime_r(&t, &local);
+  if (!localtime_r(&t, &local)) return std::nullopt;
   return local;
 }
 
@@ -104,45 +237,77 @@ std::optional<std::string> PosixHost::FindEntry(const std::string& name) {
   struct stat status;
   for (const std::string& variant : CaseVariants(name)) {
     if (lstat(variant.c_str(), &status) == 0) return variant;
+    if (errno != ENOENT) Fail(NoteStep::Look, name, errno);
   }
   return std::nullopt;
 }
 
-std::unique_ptr<NoteFile> PosixHost::CreateNew(const std::string& name) {
-  const int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-  if (fd < 0) {
-    const int error = errno;  // before CurrentFolder() can change it
-    if (error == EEXIST) return nullptr;
-    throw NoteError(NoteStep::Create, name, CurrentFolder(), std::strerror(error));
+std::unique_ptr<PendingNote> PosixHost::CreatePending(const std::string& name) {
+#ifdef O_TMPFILE
+  // Naming it later goes through /proc; without /proc, a hidden name it is.
+  const int unnamed = open(".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+  if (unnamed >= 0) {
+    if (access(("/proc/self/fd/" + std::to_string(unnamed)).c_str(), F_OK) == 0) {
+      return std::make_unique<PosixPendingNote>(unnamed, name, "");
+    }
+    close(unnamed);
   }
-  return std::make_unique<PosixNoteFile>(fd, name);
+#endif
+  // O_EXCL and O_NOFOLLOW: nothing that exists is ever opened, a link least.
+  auto held = std::make_unique<HeldSignals>();
+  for (int attempt = 0;; ++attempt) {
+    std::string temporary = CopyName(name, CopySeed());
+    const int fd =
+        open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+      return std::make_unique<PosixPendingNote>(fd, name, std::move(temporary), std::move(held));
+    }
+    if (errno != EEXIST || attempt == 100) Fail(NoteStep::Create, name, errno);
+  }
 }
-
-void PosixHost::Remove(const std::string& name) { unlink(name.c_str()); }
 
 void PosixHost::Open(const std::string& name) {
   const std::optional<std::string> folder = CurrentFolderPath();
   if (!folder) throw OpenerError("cannot open " + name + ": the current folder has no path");
   const std::string path = *folder + "/" + name;
-  char* const argv[] = {const_cast<char*>(opener_.c_str()), const_cast<char*>(path.c_str()),
-                        nullptr};
+  std::vector<char*> argv;
+  for (const std::string& word : opener_.command) argv.push_back(const_cast<char*>(word.c_str()));
+  argv.push_back(const_cast<char*>(path.c_str()));
+  argv.push_back(nullptr);
+
+  const std::string hint = opener_.hint.empty() ? "" : " (" + opener_.hint + ")";
+  const auto cannot_start = [&](const std::string& reason) {
+    return OpenerError("cannot start " + opener_.name + " for " + path + ": " + reason);
+  };
+
+  // A parent that left SIGCHLD ignored would have the system reap the
+  // child before we could learn how it ended.
+  const SignalDisposition own_children(SIGCHLD, SIG_DFL);
+  // As system(3) does: while the opener runs (an editor in this terminal,
+  // perhaps), Ctrl-C and Ctrl-\ are for it to take, not for us.
+  const SignalDisposition keep_interrupts(SIGINT, SIG_IGN);
+  const SignalDisposition keep_quits(SIGQUIT, SIG_IGN);
+  const ChildSignals child_signals;
   pid_t child;
-  const int error = posix_spawnp(&child, opener_.c_str(), nullptr, nullptr, argv, environ);
-  if (error == ENOENT) {
-    const char* hint = opener_ == "xdg-open" ? " (install xdg-utils)" : "";
-    throw OpenerError("cannot open " + path + ": " + opener_ + " was not found on PATH" + hint);
-  }
-  if (error != 0) throw OpenerError("cannot open " + path + ": " + std::strerror(error));
+  const int error = posix_spawnp(&child, argv[0], nullptr, child_signals.get(), argv.data(), environ);
+  if (error == ENOENT) throw cannot_start("not found on PATH" + hint);
+  if (error != 0) throw cannot_start(std::strerror(error));
 
   int status = 0;
   while (waitpid(child, &status, 0) < 0) {
     if (errno != EINTR) throw OpenerError("cannot open " + path + ": " + std::strerror(errno));
   }
-  if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return;
-  const std::string how = WIFEXITED(status)
-                              ? "exited with status " + std::to_string(WEXITSTATUS(status))
-                              : "was ended by signal " + std::to_string(WTERMSIG(status));
-  throw OpenerError("cannot open " + path + ": " + opener_ + " " + how);
+  if (WIFEXITED(status)) {
+    // The shell's and env's way of saying that a command could not be run.
+    if (WEXITSTATUS(status) == 127) throw cannot_start("not found" + hint);
+    if (WEXITSTATUS(status) == 126) throw cannot_start("not executable");
+    if (WEXITSTATUS(status) == 0) return;
+    throw OpenerError("cannot open " + path + ": " + opener_.name + " exited with status " +
+                      std::to_string(WEXITSTATUS(status)));
+  }
+  const int signal = WTERMSIG(status);
+  throw OpenerError("cannot open " + path + ": " + opener_.name + " was ended by signal " +
+                    std::to_string(signal) + " (" + strsignal(signal) + ")");
 }
 
 }  // namespace daynote

@@ -1,27 +1,35 @@
 // The day-note host on POSIX systems: the system clock and time zone, the
-// process's current folder, and an opener program such as xdg-open.
+// process's current folder, and an opener program such as xdg-open or the
+// user's editor.
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "daynote/host.h"
 
 namespace daynote {
 
+// The program that opens the note, given the note's full path as its last
+// argument. It runs in the foreground and the start ends with its outcome.
+struct Opener {
+  std::string name;                  // as messages name it
+  std::vector<std::string> command;  // looked up on PATH
+  std::string hint = "";             // what to do when it is not found
+};
+
 class PosixHost : public DayNoteHost {
  public:
-  // `opener` is looked up on PATH and run with the note's full path.
-  explicit PosixHost(std::string opener) : opener_(std::move(opener)) {}
+  explicit PosixHost(Opener opener) : opener_(std::move(opener)) {}
 
   Seconds Now() override;
-  std::tm LocalTime(Seconds time) override;
+  std::optional<std::tm> LocalTime(Seconds time) override;
   std::optional<std::string> FindEntry(const std::string& name) override;
-  std::unique_ptr<NoteFile> CreateNew(const std::string& name) override;
-  void Remove(const std::string& name) override;
+  std::unique_ptr<PendingNote> CreatePending(const std::string& name) override;
   void Open(const std::string& name) override;
 
  private:
-  std::string opener_;
+  Opener opener_;
 };
 
 }  // namespace daynote

@@ -15,12 +15,29 @@ std::string LastFourCharacters(const std::string& text) {
   return text.size() > 4 ? text.substr(text.size() - 4) : text;
 }
 
+bool IsCalendarDate(const std::tm& local) {
+  static const int kDaysInMonth[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const long long year = local.tm_year + 1900LL;
+  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  if (year < 1 || local.tm_mon < 0 || local.tm_mon > 11 || local.tm_wday < 0 ||
+      local.tm_wday > 6 || local.tm_mday < 1 || local.tm_mday > kDaysInMonth[local.tm_mon]) {
+    return false;
+  }
+  return local.tm_mon != 1 || local.tm_mday < 29 || leap;
+}
+
 }  // namespace
 
 NoteStamp MakeNoteStamp(DayNoteHost& host) {
   NoteStamp stamp;
   stamp.time = host.Now();
-  stamp.local = host.LocalTime(stamp.time);
+  const std::optional<std::tm> local = host.LocalTime(stamp.time);
+  // A note named after a day that does not exist would be found by no one.
+  if (!local || !IsCalendarDate(*local)) {
+    throw ClockError("cannot name today's note: the clock reads " + std::to_string(stamp.time) +
+                     " seconds since 1970, which the local calendar cannot place");
+  }
+  stamp.local = *local;
 
   stamp.month = std::to_string(stamp.local.tm_mon + 1);
   if (stamp.month.size() == 1) stamp.month.insert(0, "0");

@@ -16,6 +16,7 @@ struct NoteStamp {
   std::tm local{};    // `time` in the local calendar, for the weekday name
 };
 
+// Throws ClockError when the local calendar cannot place the reading.
 NoteStamp MakeNoteStamp(DayNoteHost& host);
 
 // "2002_09_14.txt": a bare name, to be resolved in the current folder.

@@ -1,6 +1,7 @@
 // A host made of memory: a clock that reads out a list of times, a UTC
 // calendar, a folder whose entries are a map, a file layer that fails on
-// demand at a chosen step, and an opener that records what it was asked.
+// demand at a chosen step, a rival start that saves the note at a chosen
+// step, and an opener that records what it was asked.
 #pragma once
 
 #include <map>
@@ -17,7 +18,7 @@ enum class Kind { File, Directory, Symlink, Fifo };
 struct Entry {
   Kind kind = Kind::File;
   std::string content;
-  bool complete = true;  // false while a new note is still being written
+  bool flushed = true;  // false while written content has not reached the disk
 };
 
 class Host : public daynote::DayNoteHost {
@@ -27,15 +28,18 @@ class Host : public daynote::DayNoteHost {
   std::map<std::string, Entry> entries;
   std::vector<std::string> opened;
   int clock_reads = 0;
-  std::optional<daynote::NoteStep> fail_at;  // the step that throws NoteError
-  bool lose_creation_race = false;           // another start creates the note first
+  bool calendar_fails = false;
+  std::optional<daynote::NoteStep> fail_at;   // the step that throws NoteError
+  std::optional<daynote::NoteStep> rival_at;  // another start saves the note just before it
+  std::vector<std::string> saved_unflushed;   // notes named before their content was flushed
 
   daynote::Seconds Now() override {
     const std::size_t i = static_cast<std::size_t>(clock_reads++);
     return readings[i < readings.size() ? i : readings.size() - 1];
   }
 
-  std::tm LocalTime(daynote::Seconds time) override {
+  std::optional<std::tm> LocalTime(daynote::Seconds time) override {
+    if (calendar_fails) return std::nullopt;
     const std::int64_t days = time >= 0 ? time / 86400 : (time - 86399) / 86400;
     const civil::Date date = civil::CivilFromDays(days);
     std::tm local{};
@@ -51,45 +55,66 @@ class Host : public daynote::DayNoteHost {
   }
 
   std::optional<std::string> FindEntry(const std::string& name) override {
-    for (const auto& [entry_name, entry] : entries) {
-      if (SameIgnoringCase(entry_name, name)) return entry_name;
-    }
-    return std::nullopt;
+    Step(daynote::NoteStep::Look, name);
+    return Find(name);
   }
 
-  std::unique_ptr<daynote::NoteFile> CreateNew(const std::string& name) override {
-    if (lose_creation_race) entries[name] = Entry{Kind::File, "theirs", true};
-    if (entries.count(name)) return nullptr;
-    FailIfAsked(daynote::NoteStep::Create, name);
-    entries[name] = Entry{Kind::File, "", false};
-    return std::make_unique<File>(*this, name);
+  std::unique_ptr<daynote::PendingNote> CreatePending(const std::string& name) override {
+    Step(daynote::NoteStep::Create, name);
+    const std::string temporary = ".pending-" + std::to_string(++pending_count_);
+    entries[temporary] = Entry{Kind::File, "", false};
+    return std::make_unique<Pending>(*this, name, temporary);
   }
-
-  void Remove(const std::string& name) override { entries.erase(name); }
 
   void Open(const std::string& name) override { opened.push_back(name); }
 
  private:
-  class File : public daynote::NoteFile {
+  class Pending : public daynote::PendingNote {
    public:
-    File(Host& host, std::string name) : host_(host), name_(std::move(name)) {}
+    Pending(Host& host, std::string name, std::string temporary)
+        : host_(host), name_(std::move(name)), temporary_(std::move(temporary)) {}
     void Write(const std::string& text) override {
-      host_.FailIfAsked(daynote::NoteStep::Write, name_);
-      host_.entries[name_].content += text;
+      host_.Step(daynote::NoteStep::Write, name_);
+      host_.entries[temporary_].content += text;
+      host_.entries[temporary_].flushed = false;
     }
-    void Flush() override { host_.FailIfAsked(daynote::NoteStep::Flush, name_); }
-    void Close() override {
-      host_.FailIfAsked(daynote::NoteStep::Close, name_);
-      host_.entries[name_].complete = true;
+    void Flush() override {
+      host_.Step(daynote::NoteStep::Flush, name_);
+      host_.entries[temporary_].flushed = true;
+    }
+    void Save() override {
+      host_.Step(daynote::NoteStep::Save, name_);
+      if (host_.Find(name_)) return;
+      const Entry copy = host_.entries[temporary_];
+      if (!copy.flushed) host_.saved_unflushed.push_back(name_);
+      host_.entries.erase(temporary_);
+      host_.entries[name_] = copy;
+    }
+    void Discard() override {
+      if (!host_.entries.count(temporary_)) return;
+      host_.Step(daynote::NoteStep::Remove, name_, temporary_);
+      host_.entries.erase(temporary_);
     }
 
    private:
     Host& host_;
-    std::string name_;
+    std::string name_, temporary_;
   };
 
-  void FailIfAsked(daynote::NoteStep step, const std::string& name) {
-    if (fail_at == step) throw daynote::NoteError(step, name, "/fake", "injected failure");
+  // The rival's note is whole: it is another start doing the same job.
+  // A failure names `subject`: the note, or its unfinished copy.
+  void Step(daynote::NoteStep step, const std::string& note, const std::string& subject = "") {
+    if (rival_at == step && !Find(note)) entries[note] = Entry{Kind::File, "theirs"};
+    if (fail_at == step) {
+      throw daynote::NoteError(step, subject.empty() ? note : subject, "/fake", "injected failure");
+    }
+  }
+
+  std::optional<std::string> Find(const std::string& name) const {
+    for (const auto& [entry_name, entry] : entries) {
+      if (SameIgnoringCase(entry_name, name)) return entry_name;
+    }
+    return std::nullopt;
   }
 
   static bool SameIgnoringCase(const std::string& a, const std::string& b) {
@@ -101,6 +126,8 @@ class Host : public daynote::DayNoteHost {
     }
     return true;
   }
+
+  int pending_count_ = 0;
 };
 
 inline daynote::Seconds AtUtc(std::int64_t year, int month, int day, int hour = 12, int minute = 0,

@@ -23,3 +23,60 @@ finish() {
   echo "$((checks - failures)) passed, $failures failed"
   [ "$failures" -eq 0 ]
 }
+
+today=$(date +%Y_%m_%d).txt
+header=$(LC_ALL=C date '+%Y/%m/%d   %A')
+
+# A recording xdg-open first on PATH, in a graphical session so that quorvin
+# chooses it: it appends the path it is given to $RECORD and the size of the
+# note it finds there to $RECORD.sizes, then exits with $OPENER_STATUS.
+use_recording_opener() {
+  mkdir -p "$scratch/bin"
+  cat > "$scratch/bin/xdg-open" <<'SH'
+#!/bin/sh
+printf '%s\n' "$*" >> "$RECORD"
+[ -f "$1" ] && wc -c < "$1" >> "$RECORD.sizes"
+exit "${OPENER_STATUS:-0}"
+SH
+  chmod +x "$scratch/bin/xdg-open"
+  export PATH=$scratch/bin:$PATH RECORD=$scratch/opened DISPLAY=${DISPLAY:-:0}
+  unset WAYLAND_DISPLAY
+}
+
+# STARTS starts of quorvin at once, ROUNDS times, each round in a new folder
+# under the current one: one note, and no opener ever finds it other than
+# whole.
+check_crowds() {  # check_crowds QUORVIN ROUNDS STARTS
+  local round notes=0 sizes=0
+  : > "$RECORD.sizes"
+  for round in $(seq "$2"); do
+    mkdir "crowd-$round" && cd "crowd-$round" || return
+    for _ in $(seq "$3"); do "$1" & done
+    wait
+    [ "$(ls -A)" = "$today" ] && [ "$(cat "$today")" = "$header" ] && notes=$((notes + 1))
+    cd ..
+  done
+  sizes=$(sort -u "$RECORD.sizes" | tr '\n' ' ')
+  check "$2 rounds of $3 starts at once make one whole note each" same "$notes" "$2"
+  check "no opener among $(( $2 * $3 )) ever found the note other than whole" \
+    same "$sizes" "$((${#header} + 2)) "
+}
+
+# ROUNDS starts, each in a new folder under the current one, killed by a
+# signal (KILL, TERM, INT, HUP in turn) at a random instant within its run
+# time: each leaves a whole note or none. Hidden unfinished copies, where the
+# file system cannot make a file without a name, are counted into LEFTOVERS.
+check_kills() {  # check_kills QUORVIN KILLER ROUNDS
+  local round signals=(KILL TERM INT HUP) broken=0 visible
+  leftovers=0
+  for round in $(seq "$3"); do
+    mkdir "kill-$round" && cd "kill-$round" || return
+    "$2" "$(kill -l "${signals[round % 4]}")" 1500 "$1" 2> /dev/null
+    visible=$(ls)
+    [ -z "$visible" ] || { [ "$visible" = "$today" ] && [ "$(cat "$today")" = "$header" ]; } ||
+      broken=$((broken + 1))
+    [ "$(ls -A)" = "$visible" ] || leftovers=$((leftovers + 1))
+    cd ..
+  done
+  check "$3 starts killed at random instants leave a whole note or none" same "$broken" 0
+}

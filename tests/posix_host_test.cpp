@@ -3,12 +3,16 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
+#include <limits>
 
 #include "civil.h"
 #include "daynote/launch.h"
@@ -29,27 +33,38 @@ class ZoneScope {
 
 class FixedClockHost : public daynote::PosixHost {
  public:
-  explicit FixedClockHost(daynote::Seconds reading) : PosixHost("true"), reading_(reading) {}
+  explicit FixedClockHost(daynote::Seconds reading) : PosixHost({"true", {"true"}}), reading_(reading) {}
   daynote::Seconds Now() override { return reading_; }
 
  private:
   daynote::Seconds reading_;
 };
 
-// Every day from 1970 to 2400, at noon UTC, in zones a day apart from each
-// other at that instant, checked against calendar arithmetic of our own.
-TEST(PosixHostCalendar, NamesEveryDayOfFourCenturiesInEveryZone) {
+// Every day from 1970 to 2400, in zones whose date differs from UTC's at the
+// hour chosen, checked against calendar arithmetic of our own: a date taken
+// in UTC, or a day off at a year's or a leap day's edge, shows.
+TEST(PosixHostCalendar, NamesEveryDayOfFourCenturiesInTheLocalZone) {
+  struct Zone {
+    const char* name;
+    int utc_hour;   // an hour at which the local date is another day...
+    int day_shift;  // ...this many days from UTC's, in every year since 1970
+  };
+  const Zone zones[] = {{"UTC", 12, 0},
+                        {"America/New_York", 2, -1},
+                        {"Pacific/Pago_Pago", 5, -1},
+                        {"Asia/Kathmandu", 20, 1},
+                        {"Australia/Lord_Howe", 20, 1},
+                        {"Asia/Tokyo", 20, 1}};
   const std::int64_t first = civil::DaysFromCivil(1970, 1, 1);
   const std::int64_t last = civil::DaysFromCivil(2400, 12, 31);
-  for (const char* zone : {"UTC", "America/New_York", "Australia/Lord_Howe", "Asia/Kathmandu",
-                           "Pacific/Kiritimati", "Pacific/Pago_Pago"}) {
-    ZoneScope scope(zone);
+  for (const Zone& zone : zones) {
+    ZoneScope scope(zone.name);
     int mismatches = 0;
     for (std::int64_t days = first; days <= last && mismatches < 5; ++days) {
-      FixedClockHost host(days * 86400 + 43200);
+      FixedClockHost host(days * 86400 + zone.utc_hour * 3600);
       const daynote::NoteStamp stamp = daynote::MakeNoteStamp(host);
 
-      const std::int64_t local_days = days + (43200 + stamp.local.tm_gmtoff) / 86400;
+      const std::int64_t local_days = days + zone.day_shift;
       const civil::Date date = civil::CivilFromDays(local_days);
       char expected[64];
       std::snprintf(expected, sizeof expected, "%04lld_%02d_%02d.txt",
@@ -60,11 +75,14 @@ TEST(PosixHostCalendar, NamesEveryDayOfFourCenturiesInEveryZone) {
       const std::string header = daynote::NoteHeader(stamp);
       if (name != expected || header.substr(10) != header_tail) {
         ++mismatches;
-        ADD_FAILURE() << zone << " day " << days << ": " << name << " / " << header << " expected "
-                      << expected << header_tail;
+        ADD_FAILURE() << zone.name << " day " << days << ": " << name << " / " << header
+                      << " expected " << expected << header_tail;
       }
     }
   }
+  // Past what the C library's calendar can hold, there is no date to name.
+  FixedClockHost beyond(std::numeric_limits<daynote::Seconds>::max());
+  EXPECT_THROW(daynote::MakeNoteStamp(beyond), daynote::ClockError);
 }
 
 class PosixHostFolder : public ::testing::Test {
@@ -85,7 +103,7 @@ class PosixHostFolder : public ::testing::Test {
     return std::string(std::istreambuf_iterator<char>(in), {});
   }
 
-  daynote::PosixHost host_{"true"};
+  daynote::PosixHost host_{{"true", {"true"}}};
   std::string folder_;
   char previous_[4096];
 };
@@ -103,18 +121,41 @@ TEST_F(PosixHostFolder, FindsEveryKindOfEntryWithoutFollowingOrBlocking) {
   EXPECT_EQ(host_.FindEntry("hidden.TXT"), "hidden.TXT");
 }
 
-TEST_F(PosixHostFolder, CreatesOnlyWhatDoesNotExistAndNeverThroughALink) {
-  ASSERT_EQ(symlink("target.txt", "link.txt"), 0);
-  EXPECT_EQ(host_.CreateNew("link.txt"), nullptr);
-  EXPECT_NE(access("target.txt", F_OK), 0);
+// What a listing of the folder shows, sorted.
+std::string Listing() {
+  std::vector<std::string> names;
+  DIR* folder = opendir(".");
+  while (const dirent* entry = readdir(folder)) {
+    if (std::strcmp(entry->d_name, ".") && std::strcmp(entry->d_name, "..")) names.push_back(entry->d_name);
+  }
+  closedir(folder);
+  std::sort(names.begin(), names.end());
+  std::string listing;
+  for (const std::string& name : names) listing += name + " ";
+  return listing;
+}
 
-  std::unique_ptr<daynote::NoteFile> note = host_.CreateNew("new.txt");
-  ASSERT_NE(note, nullptr);
-  EXPECT_EQ(host_.CreateNew("new.txt"), nullptr);
+TEST_F(PosixHostFolder, ACopyIsUnseenUntilSavedAndNeverReplacesAnEntry) {
+  ASSERT_EQ(symlink("target.txt", "link.txt"), 0);
+  std::unique_ptr<daynote::PendingNote> late = host_.CreatePending("link.txt");
+  late->Write("late\n");
+  late->Flush();
+  late->Save();
+  late->Discard();
+  EXPECT_EQ(Listing(), "link.txt ");  // the dangling link's target never made
+
+  umask(022);
+  std::unique_ptr<daynote::PendingNote> note = host_.CreatePending("new.txt");
   note->Write("2002/09/14   Saturday\n\n");
   note->Flush();
-  note->Close();
+  EXPECT_EQ(Listing(), "link.txt ");  // a start killed now leaves nothing
+  note->Save();
+  note->Discard();
+  EXPECT_EQ(Listing(), "link.txt new.txt ");
   EXPECT_EQ(Read("new.txt"), "2002/09/14   Saturday\n\n");
+  struct stat status;
+  ASSERT_EQ(stat("new.txt", &status), 0);
+  EXPECT_EQ(status.st_mode & 0777, 0644u);  // as any new file of the user's
 }
 
 }  // namespace

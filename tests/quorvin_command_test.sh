@@ -1,22 +1,14 @@
 #!/usr/bin/env bash
 # The built quorvin command in real folders, with a recording xdg-open first
 # on PATH.
+#   quorvin_command_test.sh QUORVIN KILL_AT_RANDOM
 quorvin=$(realpath "$1")
+killer=$(realpath "$2")
 . "$(dirname "$0")/lib.sh"
+use_recording_opener
+sed -i 's/^exit /[ -z "${OPENER_SIGNAL:-}" ] || kill -"$OPENER_SIGNAL" $$\nsleep "${OPENER_SLEEP:-0}"\nexit /' \
+  "$scratch/bin/xdg-open"
 
-bin=$scratch/bin
-mkdir -p "$bin"
-export RECORD=$scratch/opened
-cat > "$bin/xdg-open" <<'SH'
-#!/bin/sh
-printf '%s\n' "$*" >> "$RECORD"
-exit "${OPENER_STATUS:-0}"
-SH
-chmod +x "$bin/xdg-open"
-export PATH=$bin:$PATH
-
-today=$(date +%Y_%m_%d).txt
-header=$(LC_ALL=C date '+%Y/%m/%d   %A')
 fresh() {  # a new empty folder to run in, and an empty record
   folder=$scratch/$1
   mkdir -p "$folder"
@@ -27,11 +19,12 @@ opened() { cat "$RECORD"; }
 bytes() { od -An -c "$1" | tr -s ' '; }
 
 fresh new
-"$quorvin"
+out=$("$quorvin")
 check "a new note exits 0" same "$?" 0
 check "a new note holds exactly the header with LF line ends" \
   same "$(bytes "$today")" "$(printf '%s\n\n' "$header" | od -An -c | tr -s ' ')"
 check "the opener gets the new note's full path" same "$(opened)" "$folder/$today"
+check "nothing goes to standard output" same "$out" ""
 
 fresh existing
 printf 'my own line\n' > "$today"
@@ -81,12 +74,31 @@ mkdir sub && cd sub && chattr +i . 2>/dev/null && {
   chattr -i .
 }
 
+# A folder that cannot be searched hides whether the note is there: that is
+# a failure, not an absence (the user's note may be behind it).
+fresh unsearchable
+if [ "$(id -u)" = 0 ] && command -v setpriv > /dev/null; then
+  chmod 0 .
+  out=$(setpriv --reuid=65534 --regid=65534 --clear-groups "$quorvin" 2> "$scratch/err")
+  check "a look-up that fails exits 1" same "$?:$out" "1:"
+  check "a failed look-up names note, folder and reason" same "$(cat "$scratch/err")" \
+    "quorvin: cannot look for $today in $folder: Permission denied"
+  chmod 755 .
+fi
+
 fresh opener-missing
 message=$(PATH=/nonexistent "$quorvin" 2>&1)
 check "a missing opener exits 2" same "$?" 2
 check "a missing opener is named, with its package" same "$message" \
-  "quorvin: cannot open $folder/$today: xdg-open was not found on PATH (install xdg-utils)"
+  "quorvin: cannot start xdg-open for $folder/$today: not found on PATH (install xdg-utils)"
 check "the note is kept when the opener is missing" same "$(head -n1 "$today")" "$header"
+
+fresh opener-not-executable
+chmod -x "$scratch/bin/xdg-open"
+message=$(PATH=$scratch/bin:/nonexistent "$quorvin" 2>&1)
+check "an opener that cannot be started is named with the reason" same "$?:$message" \
+  "2:quorvin: cannot start xdg-open for $folder/$today: Permission denied"
+chmod +x "$scratch/bin/xdg-open"
 
 fresh opener-fails
 message=$(OPENER_STATUS=4 "$quorvin" 2>&1)
@@ -94,6 +106,32 @@ check "a failing opener exits 2" same "$?" 2
 check "a failing opener's status is reported" same "$message" \
   "quorvin: cannot open $folder/$today: xdg-open exited with status 4"
 check "the note is kept when the opener fails" same "$(wc -c < "$today")" "$((${#header} + 2))"
+
+# Started with SIGINT ignored and blocked (as a background job is), the
+# opener still gets Ctrl-C's default: it is an editor's to decide.
+fresh opener-killed
+message=$(OPENER_SIGNAL=INT env --ignore-signal=INT --block-signal=INT "$quorvin" 2>&1)
+check "an opener ended by a signal exits 2, naming the signal" same "$?:$message" \
+  "2:quorvin: cannot open $folder/$today: xdg-open was ended by signal 2 (Interrupt)"
+
+fresh interrupted
+OPENER_SLEEP=1 env --default-signal=INT "$quorvin" &
+pid=$!
+sleep 0.5
+kill -INT "$pid"
+wait "$pid"
+check "Ctrl-C while the opener runs is the opener's: quorvin ends with its outcome" \
+  same "$?:$(opened)" "0:$folder/$today"
+
+fresh sigchld-ignored
+(trap '' CHLD && exec "$quorvin")
+check "a parent that ignores SIGCHLD still gets the opener's outcome" same "$?" 0
+
+fresh "new
+line"
+message=$(PATH=/nonexistent "$quorvin" 2>&1)
+check "a newline in the folder's name keeps the message on one line" same "$message" \
+  "quorvin: cannot start xdg-open for $scratch/new\\nline/$today: not found on PATH (install xdg-utils)"
 
 fresh german
 LC_ALL=de_DE.UTF-8 LANG=de_DE.UTF-8 "$quorvin"
@@ -104,11 +142,26 @@ fresh closed-streams
 check "with standard streams closed the note is still exact" same "$(cat "$today")" "$header"
 check "with standard streams closed the note is opened" same "$(opened)" "$folder/$today"
 
-fresh crowd
-for i in $(seq 20); do "$quorvin" & done
-wait
-check "20 starts at once make one note" same "$(ls -A)" "$today"
-check "20 starts at once leave it complete" same "$(cat "$today")" "$header"
-check "20 starts at once open it 20 times" same "$(grep -c -x "$folder/$today" "$RECORD")" 20
+# Without a graphical session the user's editor opens the note, its setting
+# taken as a command line, the note's path (quoted however odd) added last.
+fresh "no desktop's \"notes\""
+cat > "$scratch/bin/stand-in" <<'SH'
+#!/bin/sh
+printf '%s|' "$0" "$@" > "$RECORD"
+SH
+chmod +x "$scratch/bin/stand-in"
+(unset DISPLAY WAYLAND_DISPLAY; VISUAL="stand-in --wait -x" EDITOR=vi "$quorvin")
+check "VISUAL wins, with its arguments and the note's path last" same "$?:$(opened)" \
+  "0:$scratch/bin/stand-in|--wait|-x|$folder/$today|"
+message=$(unset DISPLAY WAYLAND_DISPLAY VISUAL; EDITOR=no-such-editor "$quorvin" 2>&1)
+check "a missing editor exits 2, named" same "$?:${message##*$'\n'}" \
+  "2:quorvin: cannot start editor \"no-such-editor\" for $folder/$today: not found"
+
+fresh crowds
+check_crowds "$quorvin" 5 40
+
+fresh kills
+check_kills "$quorvin" "$killer" 400
+check "killed starts leave no unfinished copy behind" same "$leftovers" 0
 
 finish

@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# quorvin on file systems of its own, in a private mount namespace: a disk
+# that is really full, and a system without /proc, where a note cannot be
+# made without a name and is written under a hidden one first.
+# Exits 77 (skipped) where a private mount namespace is refused.
+#   private_mounts_test.sh QUORVIN KILL_AT_RANDOM
+quorvin=$(realpath "$1")
+killer=$(realpath "$2")
+if [ "${QUORVIN_IN_NAMESPACE:-}" != 1 ]; then
+  if ! unshare -rm true 2>/dev/null; then
+    echo "skipped: unshare -rm is refused here, so no private tmpfs can be mounted"
+    exit 77
+  fi
+  exec env QUORVIN_IN_NAMESPACE=1 unshare -rm bash "$0" "$@"
+fi
+. "$(dirname "$0")/lib.sh"
+use_recording_opener
+: > "$RECORD"
+
+mkdir -p "$scratch/disk"
+mount -t tmpfs -o size=4k tmpfs "$scratch/disk" || { echo "skipped: tmpfs mount refused"; exit 77; }
+cd "$scratch/disk" || exit 1
+head -c 4096 /dev/zero > filler 2>/dev/null
+
+message=$("$quorvin" 2>&1)
+check "a full disk exits 1" same "$?" 1
+check "a full disk is reported" same "$message" \
+  "quorvin: cannot write $today in $scratch/disk: No space left on device"
+check "no note is left behind on a full disk" same "$(ls -A)" "filler"
+check "nothing is opened on a full disk" same "$(cat "$RECORD")" ""
+
+rm filler
+"$quorvin"
+check "with space again the next start exits 0" same "$?" 0
+check "with space again the note is whole" same "$(cat "$today")" "$header"
+check "with space again the note is opened" same "$(cat "$RECORD")" "$scratch/disk/$today"
+cd / && umount "$scratch/disk"
+
+# Without /proc the unnamed file cannot be given a name: the note is made
+# under a hidden name and renamed, never replacing what another start made.
+mount -t tmpfs none /proc || { echo "skipped: /proc cannot be hidden"; exit 77; }
+mkdir "$scratch/no-proc" && cd "$scratch/no-proc" || exit 1
+"$quorvin"
+check "without /proc a new note is whole and nothing else stays" same "$(ls -A):$(cat "$today")" \
+  "$today:$header"
+check_crowds "$quorvin" 5 40
+check_kills "$quorvin" "$killer" 200
+echo "without /proc, $leftovers of 200 killed starts left a hidden unfinished copy"
+umount /proc
+finish
