@@ -10,8 +10,13 @@ INT_PTR CDialog::DoModal() {
   HWND owner = m_parent ? m_parent->m_hWnd : nullptr;
   CWnd* main = AfxGetMainWnd();
   if (!owner && main && main != this) owner = main->m_hWnd;
-  return ::DialogBoxParamA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(m_templateId), owner,
+  return ::DialogBoxParamW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(m_templateId), owner,
                            DialogProc, reinterpret_cast<LPARAM>(this));
+}
+
+BOOL CDialog::OnInitDialog() {
+  CenterWindow();
+  return TRUE;
 }
 
 void CDialog::OnCommand(UINT id, LPARAM) {
@@ -32,7 +37,7 @@ void CDialog::OnCommand(UINT id, LPARAM) {
 // note to decline the very next call.
 LRESULT CDialog::DefaultProcessing(UINT message, WPARAM wParam, LPARAM lParam) {
   m_passToDefault = true;
-  const LRESULT result = ::DefDlgProcA(m_hWnd, message, wParam, lParam);
+  const LRESULT result = ::DefDlgProcW(m_hWnd, message, wParam, lParam);
   m_passToDefault = false;
   return result;
 }
@@ -41,9 +46,9 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND window, UINT message, WPARAM wParam, L
   if (message == WM_INITDIALOG) {
     auto* dialog = reinterpret_cast<CDialog*>(lParam);
     dialog->m_hWnd = window;
-    ::SetWindowLongPtrA(window, DWLP_USER, lParam);
+    ::SetWindowLongPtrW(window, DWLP_USER, lParam);
   }
-  auto* dialog = reinterpret_cast<CDialog*>(::GetWindowLongPtrA(window, DWLP_USER));
+  auto* dialog = reinterpret_cast<CDialog*>(::GetWindowLongPtrW(window, DWLP_USER));
   if (!dialog) return FALSE;  // messages that come before WM_INITDIALOG
   if (dialog->m_passToDefault) {
     dialog->m_passToDefault = false;
@@ -70,6 +75,6 @@ INT_PTR CDialog::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   // A few messages (of those handled here, only WM_QUERYDRAGICON) give
   // their result as the procedure's return value; the rest through a slot.
   if (message == WM_QUERYDRAGICON) return result;
-  ::SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, result);
+  ::SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, result);
   return TRUE;
 }

@@ -18,7 +18,8 @@ class CDialog : public CWnd {
   INT_PTR DoModal();
   void EndDialog(int result) { ::EndDialog(m_hWnd, result); }
 
-  virtual BOOL OnInitDialog() { return TRUE; }
+  // Centres the window: over its owner, or on the screen.
+  virtual BOOL OnInitDialog();
 
  protected:
   virtual void OnOK() { EndDialog(IDOK); }

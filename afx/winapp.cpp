@@ -1,21 +1,33 @@
 #include "afx/winapp.h"
 
-#include <cctype>
 #include <exception>
 
 #include "afx/wnd.h"
+#include "daynote/utf16.h"
 
 namespace {
 CWinApp* theOneApp = nullptr;
 
 std::string ProgramName(HINSTANCE instance) {
-  char path[MAX_PATH];
-  const DWORD length = ::GetModuleFileNameA(instance, path, MAX_PATH);
-  std::string name(path, length);
-  name.erase(0, name.find_last_of("\\/") + 1);
-  const std::size_t dot = name.rfind('.');
-  if (dot != std::string::npos) name.erase(dot);
-  return name;
+  std::wstring path(MAX_PATH, L'\0');
+  DWORD length;
+  while ((length = ::GetModuleFileNameW(instance, path.data(), static_cast<DWORD>(path.size()))) ==
+         path.size()) {
+    path.resize(path.size() * 2);
+  }
+  path.resize(length);
+  path.erase(0, path.find_last_of(L"\\/") + 1);
+  const std::size_t dot = path.rfind(L'.');
+  if (dot != std::wstring::npos) path.erase(dot);
+  return utf16::ToUtf8(path);
+}
+
+bool IsContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
+std::size_t CharactersFrom(const std::string& text, std::size_t from) {
+  std::size_t count = 0;
+  for (std::size_t i = from; i < text.size(); ++i) count += !IsContinuationByte(text[i]);
+  return count;
 }
 }  // namespace
 
@@ -31,26 +43,67 @@ HINSTANCE AfxGetInstanceHandle() { return theOneApp->m_hInstance; }
 CWnd* AfxGetMainWnd() { return theOneApp ? theOneApp->m_pMainWnd : nullptr; }
 
 std::string AfxLoadString(UINT id) {
-  char text[256];  // the program's strings are short menu and window texts
-  const int length = ::LoadStringA(AfxGetInstanceHandle(), id, text, sizeof text);
-  return std::string(text, length > 0 ? length : 0);
+  const wchar_t* text = nullptr;  // read-only, in the program's image
+  const int length =
+      ::LoadStringW(AfxGetInstanceHandle(), id, reinterpret_cast<wchar_t*>(&text), 0);
+  return length > 0 ? utf16::ToUtf8(std::wstring(text, length)) : std::string();
+}
+
+std::string AfxBreakLongRuns(const std::string& text, std::size_t width) {
+  std::string lines;
+  std::size_t run = 0;                       // characters since the last break
+  std::size_t after_separator = std::string::npos;  // a better place to break the run
+  for (std::size_t i = 0; i < text.size();) {
+    std::size_t end = i + 1;
+    while (end < text.size() && IsContinuationByte(text[end])) ++end;
+    const char c = text[i];
+    if (c == ' ' || c == '\n' || c == '\t') {
+      lines.append(text, i, end - i);
+      run = 0;
+      after_separator = std::string::npos;
+      i = end;
+      continue;
+    }
+    if (run == width) {
+      if (after_separator != std::string::npos) {
+        lines.insert(after_separator, 1, '\n');
+        run = CharactersFrom(lines, after_separator + 1);
+      } else {
+        lines += '\n';
+        run = 0;
+      }
+      after_separator = std::string::npos;
+    }
+    lines.append(text, i, end - i);
+    ++run;
+    if (c == '\\' || c == '/') after_separator = lines.size();
+    i = end;
+  }
+  return lines;
+}
+
+int AfxMessageBox(const std::string& text, UINT type) {
+  CWnd* main = AfxGetMainWnd();
+  const std::string title = theOneApp ? theOneApp->m_appName : std::string();
+  return ::MessageBoxW(main ? main->m_hWnd : nullptr,
+                       utf16::FromUtf8(AfxBreakLongRuns(text, kMessageLineWidth)).c_str(),
+                       utf16::FromUtf8(title).c_str(), type);
 }
 
 void CWinApp::ReportException(const std::string& message) {
   std::string text = message.empty() ? "An unexpected error occurred." : message;
-  text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+  if (text[0] >= 'a' && text[0] <= 'z') text[0] = static_cast<char>(text[0] - 'a' + 'A');
   if (text.back() != '.') text += '.';
-  ::MessageBoxA(m_pMainWnd ? m_pMainWnd->m_hWnd : nullptr, text.c_str(), m_appName.c_str(),
-                MB_OK | MB_ICONEXCLAMATION);
+  AfxMessageBox(text, MB_OK | MB_ICONEXCLAMATION);
 }
 
 int CWinApp::Run() {
   MSG message;
-  while (::GetMessageA(&message, nullptr, 0, 0) > 0) {
+  while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
     ::TranslateMessage(&message);
-    ::DispatchMessageA(&message);
+    ::DispatchMessageW(&message);
   }
-  return static_cast<int>(message.wParam);
+  return ExitInstance();
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
@@ -58,7 +111,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   app->m_hInstance = instance;
   if (app->m_appName.empty()) app->m_appName = ProgramName(instance);
   try {
-    return app->InitInstance() ? app->Run() : 0;
+    return app->InitInstance() ? app->Run() : app->ExitInstance();
   } catch (const std::exception& error) {
     app->ReportException(error.what());
   } catch (...) {

@@ -18,6 +18,8 @@ class CWinApp {
   // FALSE (0) ends the program at once; otherwise the framework runs a
   // message loop until WM_QUIT.
   virtual BOOL InitInstance() { return TRUE; }
+  // The process's exit status, asked for as the program ends.
+  virtual int ExitInstance() { return 0; }
 
   // Dialogs have drawn themselves in 3D since Windows 95; kept as the
   // start-up call the program makes, it changes nothing.
@@ -37,6 +39,16 @@ class CWinApp {
 CWinApp* AfxGetApp();
 // String `id` of the program's string table; empty if there is none.
 std::string AfxLoadString(UINT id);
+
+// A message box titled with the application's name, over the main window.
+int AfxMessageBox(const std::string& text, UINT type = MB_OK | MB_ICONEXCLAMATION);
+
+// Message boxes wrap lines only at spaces, so one long path would make a
+// box wider than the screen. Runs of more than `width` characters without
+// a space are broken, after a path separator where there is one; at 48 the
+// widest characters still fit a 1024-pixel screen.
+constexpr std::size_t kMessageLineWidth = 48;
+std::string AfxBreakLongRuns(const std::string& text, std::size_t width);
 HINSTANCE AfxGetInstanceHandle();
 CWnd* AfxGetMainWnd();
 

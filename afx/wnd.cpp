@@ -11,7 +11,28 @@ LRESULT CWnd::Default() {
 }
 
 LRESULT CWnd::DefaultProcessing(UINT message, WPARAM wParam, LPARAM lParam) {
-  return ::DefWindowProcA(m_hWnd, message, wParam, lParam);
+  return ::DefWindowProcW(m_hWnd, message, wParam, lParam);
+}
+
+void CWnd::CenterWindow() {
+  const HWND owner = ::GetWindow(m_hWnd, GW_OWNER);
+  const bool over_owner = owner && ::IsWindowVisible(owner) && !::IsIconic(owner);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  ::GetMonitorInfoW(::MonitorFromWindow(over_owner ? owner : m_hWnd, MONITOR_DEFAULTTOPRIMARY),
+                    &monitor);
+  const RECT area = monitor.rcWork;
+  RECT around = area, window;
+  if (over_owner) ::GetWindowRect(owner, &around);
+  ::GetWindowRect(m_hWnd, &window);
+  const int width = window.right - window.left, height = window.bottom - window.top;
+  const auto place = [](LONG from, LONG to, int extent, LONG low, LONG high) {
+    const LONG start = from + (to - from - extent) / 2;
+    return start + extent > high ? high - extent : start < low ? low : start;
+  };
+  ::SetWindowPos(m_hWnd, nullptr, place(around.left, around.right, width, area.left, area.right),
+                 place(around.top, around.bottom, height, area.top, area.bottom), 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 bool CWnd::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {

@@ -72,11 +72,14 @@ class CWnd {
   LRESULT Default();
 
   LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
-    return ::SendMessageA(m_hWnd, message, wParam, lParam);
+    return ::SendMessageW(m_hWnd, message, wParam, lParam);
   }
   BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
-    return ::PostMessageA(m_hWnd, message, wParam, lParam);
+    return ::PostMessageW(m_hWnd, message, wParam, lParam);
   }
+  // Centres the window over its owner while that is shown, otherwise on the
+  // work area of the screen it is on, and keeps it on that work area.
+  void CenterWindow();
   BOOL IsIconic() const { return ::IsIconic(m_hWnd); }
   void GetClientRect(RECT* rect) const { ::GetClientRect(m_hWnd, rect); }
   // The window's system menu, as it is unless `revert`; empty if it has none.

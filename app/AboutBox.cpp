@@ -14,5 +14,5 @@ void AddAboutEntry(CWnd& window) {
   const std::string text = AfxLoadString(IDS_ABOUTBOX);
   if (text.empty()) return;
   systemMenu.AppendMenu(MF_SEPARATOR);
-  systemMenu.AppendMenu(MF_STRING, IDM_ABOUTBOX, text.c_str());
+  systemMenu.AppendMenu(MF_STRING, IDM_ABOUTBOX, text);
 }

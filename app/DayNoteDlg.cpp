@@ -16,7 +16,7 @@ END_MESSAGE_MAP()
 
 CDayNoteDlg::CDayNoteDlg(CWnd* pParent)
     : CDialog(IDD_QUORVIN_DIALOG, pParent),
-      m_hIcon(::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME))) {}
+      m_hIcon(::LoadIconW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME))) {}
 
 BOOL CDayNoteDlg::OnInitDialog() {
   CDialog::OnInitDialog();
@@ -25,10 +25,17 @@ BOOL CDayNoteDlg::OnInitDialog() {
   SetIcon(m_hIcon, TRUE);
   SetIcon(m_hIcon, FALSE);
 
-  // A failure to create the note leaves here as an exception: the framework
-  // reports it and the window stays open until the user dismisses it.
+  // A failure to make the note leaves here as an exception: the framework
+  // reports it and the window stays open until the user dismisses it. A
+  // note that is ready but cannot be opened is said once, and the run ends.
   daynote::Win32Host host;
-  daynote::OpenTodaysNote(host);
+  try {
+    daynote::OpenTodaysNote(host);
+    m_exitCode = 0;
+  } catch (const daynote::OpenerError& error) {
+    m_exitCode = 2;
+    AfxGetApp()->ReportException(error.what());
+  }
 
   // Posted, not sent: the modal run takes it before it would show the window.
   PostMessage(WM_CLOSE);

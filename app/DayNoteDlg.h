@@ -9,6 +9,10 @@ class CDayNoteDlg : public CDialog {
  public:
   explicit CDayNoteDlg(CWnd* pParent = nullptr);
 
+  // 0 the note is ready and the shell took it, 1 the note could not be
+  // made, 2 it is ready but could not be opened.
+  int ExitCode() const { return m_exitCode; }
+
  protected:
   BOOL OnInitDialog() override;
   void OnSysCommand(UINT nID, LPARAM lParam);
@@ -16,6 +20,7 @@ class CDayNoteDlg : public CDialog {
   HICON OnQueryDragIcon();
 
   HICON m_hIcon;  // belongs to the program's resources: never destroyed
+  int m_exitCode = 1;
 
   DECLARE_MESSAGE_MAP()
 };

@@ -2,6 +2,9 @@
 
 #include <windows.h>
 #include <shellapi.h>
+#include <shlobj.h>
+
+#include "daynote/utf16.h"
 
 namespace daynote {
 namespace {
@@ -12,11 +15,12 @@ constexpr std::int64_t kTicksPerSecond = 10000000;
 constexpr std::int64_t kTicksFrom1601To1970 = 116444736000000000;
 
 std::string SystemMessage(DWORD error) {
-  char* text = nullptr;
-  const DWORD length = FormatMessageA(
+  wchar_t* text = nullptr;
+  const DWORD length = FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-  std::string message = length ? std::string(text, length) : "error " + std::to_string(error);
+      nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::string message =
+      length ? utf16::ToUtf8(std::wstring(text, length)) : "error " + std::to_string(error);
   LocalFree(text);
   while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
                               message.back() == ' ' || message.back() == '.')) {
@@ -25,35 +29,59 @@ std::string SystemMessage(DWORD error) {
   return message;
 }
 
-// A path from an API that, given too small a buffer, says what size it needs.
-template <class GetPath>
-std::optional<std::string> PathFrom(GetPath get) {
-  const DWORD size = get(0, nullptr);
-  if (size == 0) return std::nullopt;
-  std::string path(size, '\0');
-  const DWORD length = get(size, &path[0]);
-  if (length == 0 || length >= size) return std::nullopt;
-  path.resize(length);
-  return path;
+// The current folder as Windows names it; none when it cannot say.
+std::optional<std::wstring> CurrentFolderPath() {
+  for (DWORD size = MAX_PATH;;) {
+    std::wstring path(size, L'\0');
+    const DWORD length = GetCurrentDirectoryW(size, path.data());
+    if (length == 0) return std::nullopt;
+    if (length < size) return path.substr(0, length);
+    size = length;
+  }
 }
 
 std::string CurrentFolder() {
-  return PathFrom([](DWORD size, char* path) { return GetCurrentDirectoryA(size, path); })
-      .value_or("the current folder");
+  const std::optional<std::wstring> folder = CurrentFolderPath();
+  return folder ? utf16::ToUtf8(*folder) : "the current folder";
 }
 
-[[noreturn]] void Fail(NoteStep step, const std::string& name) {
-  const DWORD error = GetLastError();
+// `name` in the current folder, spelled so that Windows takes it exactly as
+// it is: at any length, with no trailing dots or spaces dropped.
+std::wstring ExactPath(const std::string& name) {
+  std::wstring path = CurrentFolderPath().value_or(L"");
+  if (path.empty()) return utf16::FromUtf8(name);  // the folder is gone: the call fails
+  if (path.back() != L'\\') path += L'\\';
+  path += utf16::FromUtf8(name);
+  if (path.compare(0, 4, L"\\\\?\\") == 0) return path;
+  if (path.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC\\" + path.substr(2);
+  return L"\\\\?\\" + path;
+}
+
+[[noreturn]] void Fail(NoteStep step, const std::string& name, DWORD error) {
   throw NoteError(step, name, CurrentFolder(), SystemMessage(error));
 }
 
-class Win32NoteFile : public NoteFile {
+// A new note's content, in a file of a name of its own that the system
+// deletes when it is closed, also when the start is killed or the user logs
+// off, until the moment it gets the note's name.
+class Win32PendingNote : public PendingNote {
  public:
-  Win32NoteFile(HANDLE file, std::string name) : file_(file), name_(std::move(name)) {}
-  Win32NoteFile(const Win32NoteFile&) = delete;
-  Win32NoteFile& operator=(const Win32NoteFile&) = delete;
-  ~Win32NoteFile() override {
+  Win32PendingNote(HANDLE file, std::string name, std::string copy)
+      : file_(file), name_(std::move(name)), copy_(std::move(copy)) {}
+  Win32PendingNote(const Win32PendingNote&) = delete;
+  Win32PendingNote& operator=(const Win32PendingNote&) = delete;
+  ~Win32PendingNote() override {
     if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
+  }
+
+  // Deleted when closed, or not; false if the system refuses.
+  bool SetDeleteOnClose(bool deleted) {
+    FILE_DISPOSITION_INFO disposition{static_cast<BOOLEAN>(deleted)};
+    if (!SetFileInformationByHandle(file_, FileDispositionInfo, &disposition, sizeof disposition)) {
+      return false;
+    }
+    delete_on_close_ = deleted;
+    return true;
   }
 
   // Text mode: each line feed is stored as carriage return and line feed.
@@ -66,23 +94,50 @@ class Win32NoteFile : public NoteFile {
     DWORD written = 0;
     if (!WriteFile(file_, stored.data(), static_cast<DWORD>(stored.size()), &written, nullptr) ||
         written != stored.size()) {
-      Fail(NoteStep::Write, name_);
+      Fail(NoteStep::Write, name_, GetLastError());
     }
   }
 
   void Flush() override {
-    if (!FlushFileBuffers(file_)) Fail(NoteStep::Flush, name_);
+    if (!FlushFileBuffers(file_)) Fail(NoteStep::Flush, name_, GetLastError());
   }
 
-  void Close() override {
-    const HANDLE file = file_;
+  // A rename that does not replace: a name taken meanwhile, in any case,
+  // stays another start's.
+  void Save() override {
+    if (delete_on_close_ && !SetDeleteOnClose(false)) Fail(NoteStep::Save, name_, GetLastError());
+    // The full path in the kernel's own spelling, which takes any length.
+    const std::wstring target = L"\\??\\" + ExactPath(name_).substr(4);
+    std::string buffer(sizeof(FILE_RENAME_INFO) + target.size() * sizeof(wchar_t), '\0');
+    auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    rename->ReplaceIfExists = FALSE;
+    rename->RootDirectory = nullptr;
+    rename->FileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
+    target.copy(rename->FileName, target.size());
+    if (SetFileInformationByHandle(file_, FileRenameInfo, rename, static_cast<DWORD>(buffer.size()))) {
+      saved_ = true;
+      return;
+    }
+    const DWORD error = GetLastError();
+    if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) Fail(NoteStep::Save, name_, error);
+  }
+
+  void Discard() override {
+    if (file_ == INVALID_HANDLE_VALUE) return;
+    const bool deleted = saved_ || delete_on_close_ || SetDeleteOnClose(true);
+    CloseHandle(file_);
     file_ = INVALID_HANDLE_VALUE;
-    if (!CloseHandle(file)) Fail(NoteStep::Close, name_);
+    if (!deleted && !DeleteFileW(ExactPath(copy_).c_str())) {
+      Fail(NoteStep::Remove, copy_, GetLastError());
+    }
   }
 
  private:
   HANDLE file_;
   std::string name_;
+  std::string copy_;
+  bool saved_ = false;
+  bool delete_on_close_ = false;
 };
 
 }  // namespace
@@ -97,12 +152,16 @@ Seconds Win32Host::Now() {
 
 // The system's time zone decides the local date, not the C runtime's TZ
 // variable, which would apply US daylight rules to whatever it finds there.
-std::tm Win32Host::LocalTime(Seconds time) {
+std::optional<std::tm> Win32Host::LocalTime(Seconds time) {
+  constexpr Seconds kLatest = (INT64_MAX - kTicksFrom1601To1970) / kTicksPerSecond;
+  if (time < -kTicksFrom1601To1970 / kTicksPerSecond || time > kLatest) return std::nullopt;
   const std::int64_t ticks = time * kTicksPerSecond + kTicksFrom1601To1970;
   FILETIME utc_file_time{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
   SYSTEMTIME utc{}, local{};
-  FileTimeToSystemTime(&utc_file_time, &utc);
-  if (!SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) local = utc;
+  if (!FileTimeToSystemTime(&utc_file_time, &utc) ||
+      !SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) {
+    return std::nullopt;
+  }
 
   std::tm fields{};
   fields.tm_year = local.wYear - 1900;
@@ -122,39 +181,81 @@ std::tm Win32Host::LocalTime(Seconds time) {
 // The file-search API finds files and folders, hidden ones too, and compares
 // names as the file system does: without regard to case.
 std::optional<std::string> Win32Host::FindEntry(const std::string& name) {
-  WIN32_FIND_DATAA found;
-  const HANDLE search = FindFirstFileA(name.c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return std::nullopt;
-  FindClose(search);
-  return std::string(found.cFileName);
-}
-
-std::unique_ptr<NoteFile> Win32Host::CreateNew(const std::string& name) {
-  // Share mode 0: nobody else opens the note until it is complete.
-  // OPEN_REPARSE_POINT: a link of the note's name is never followed.
-  const HANDLE file = CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
+  WIN32_FIND_DATAW found;
+  const HANDLE search = FindFirstFileW(ExactPath(name).c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
-    if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) return nullptr;
-    SetLastError(error);
-    Fail(NoteStep::Create, name);
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return std::nullopt;
+    Fail(NoteStep::Look, name, error);
   }
-  return std::make_unique<Win32NoteFile>(file, name);
+  FindClose(search);
+  return utf16::ToUtf8(found.cFileName);
 }
 
-void Win32Host::Remove(const std::string& name) { DeleteFileA(name.c_str()); }
+std::unique_ptr<PendingNote> Win32Host::CreatePending(const std::string& name) {
+  LARGE_INTEGER counter;
+  QueryPerformanceCounter(&counter);
+  const std::uint64_t seed = static_cast<std::uint64_t>(counter.QuadPart) ^
+                             (static_cast<std::uint64_t>(GetCurrentProcessId()) << 32);
+  for (std::uint64_t attempt = 0;; ++attempt) {
+    std::string copy = CopyName(name, seed + attempt * 0x9E3779B97F4A7C15ULL);
+    // DELETE: to be renamed or deleted through this handle. Readers may open
+    // the note while the handle lasts, just after it is saved.
+    const HANDLE file = CreateFileW(ExactPath(copy).c_str(), GENERIC_WRITE | DELETE,
+                                    FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+      auto note = std::make_unique<Win32PendingNote>(file, name, std::move(copy));
+      // Where the file system cannot delete on close, the copy is removed
+      // by name instead; only a start killed meanwhile leaves it then.
+      note->SetDeleteOnClose(true);
+      return note;
+    }
+    const DWORD error = GetLastError();
+    if ((error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) || attempt == 100) {
+      Fail(NoteStep::Create, name, error);
+    }
+  }
+}
 
 void Win32Host::Open(const std::string& name) {
-  const std::optional<std::string> full = PathFrom(
-      [&](DWORD size, char* path) { return GetFullPathNameA(name.c_str(), size, path, nullptr); });
-  if (!full) {
-    const std::string reason = SystemMessage(GetLastError());
-    throw OpenerError("cannot open " + name + " in " + CurrentFolder() + ": " + reason);
+  const std::optional<std::wstring> folder = CurrentFolderPath();
+  if (!folder) throw OpenerError("cannot open " + name + ": the current folder has no path");
+  std::wstring path = *folder;
+  if (path.back() != L'\\') path += L'\\';
+  path += utf16::FromUtf8(name);
+
+  // The entry relative to the folder, which is given apart: handed a full
+  // path, the shell expands %NAME% in it and may substitute a look-alike.
+  const std::wstring relative = L".\\" + utf16::FromUtf8(name);
+  SHELLEXECUTEINFOW request{};
+  request.cbSize = sizeof request;
+  request.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;  // we say it ourselves, once
+  request.lpVerb = L"open";
+  request.lpFile = relative.c_str();
+  request.lpDirectory = folder->c_str();
+  request.nShow = SW_SHOWNORMAL;
+  if (ShellExecuteExW(&request)) return;
+  DWORD error = GetLastError();
+
+  if (error == ERROR_NO_ASSOCIATION) {
+    // Where the system has it, the user chooses a program for text files.
+    using OpenWith = HRESULT(WINAPI*)(HWND, const OPENASINFO*);
+    const auto open_with = reinterpret_cast<OpenWith>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"shell32.dll"), "SHOpenWithDialog")));
+    if (open_with) {
+      OPENASINFO choice{path.c_str(), nullptr, OAIF_ALLOW_REGISTRATION | OAIF_REGISTER_EXT | OAIF_EXEC};
+      const HRESULT result = open_with(nullptr, &choice);
+      if (SUCCEEDED(result) || result == HRESULT_FROM_WIN32(ERROR_CANCELLED)) return;
+    }
   }
-  // Whatever the shell answers, the program goes on: it shows its own
-  // message when no application is associated with text files.
-  ShellExecuteA(nullptr, "open", full->c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  std::string reason = SystemMessage(error);
+  // The note is there: what cannot be found is the program for it.
+  if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+    reason = "the program that opens text files cannot be found (" + reason + ")";
+  }
+  throw OpenerError("today's note is ready, but Windows cannot open it:\n" +
+                    utf16::ToUtf8(path) + "\n" + reason);
 }
 
 }  // namespace daynote

@@ -9,10 +9,9 @@ namespace daynote {
 class Win32Host : public DayNoteHost {
  public:
   Seconds Now() override;
-  std::tm LocalTime(Seconds time) override;
+  std::optional<std::tm> LocalTime(Seconds time) override;
   std::optional<std::string> FindEntry(const std::string& name) override;
-  std::unique_ptr<NoteFile> CreateNew(const std::string& name) override;
-  void Remove(const std::string& name) override;
+  std::unique_ptr<PendingNote> CreatePending(const std::string& name) override;
   void Open(const std::string& name) override;
 };
 

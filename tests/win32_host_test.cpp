@@ -2,12 +2,15 @@
 #include "daynote/win32_host.h"
 
 #include <windows.h>
+#include <shellapi.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
 #include "daynote/launch.h"
+#include "daynote/utf16.h"
 #include "fake_host.h"
 
 namespace {
@@ -24,19 +27,25 @@ class FixedClockHost : public daynote::Win32Host {
   daynote::Seconds reading_;
 };
 
+// A folder whose name no ANSI code page holds, so that any text that went
+// through one would name another folder.
 class Win32HostFolder : public ::testing::Test {
  protected:
   void SetUp() override {
-    char temp[MAX_PATH];
-    ASSERT_NE(GetTempPathA(MAX_PATH, temp), 0u);
-    folder_ = std::string(temp) + "quorvin-test-" + std::to_string(GetCurrentProcessId());
-    ASSERT_TRUE(CreateDirectoryA(folder_.c_str(), nullptr));
-    ASSERT_NE(GetCurrentDirectoryA(MAX_PATH, previous_), 0u);
-    ASSERT_TRUE(SetCurrentDirectoryA(folder_.c_str()));
+    wchar_t temp[MAX_PATH];
+    ASSERT_NE(GetTempPathW(MAX_PATH, temp), 0u);
+    folder_ = std::wstring(temp) + L"quorvin-test-\u0141od\u017a-\u65e5\u672c\u8a9e-\U0001F600-" +
+              std::to_wstring(GetCurrentProcessId());
+    ASSERT_TRUE(CreateDirectoryW(folder_.c_str(), nullptr));
+    ASSERT_NE(GetCurrentDirectoryW(MAX_PATH, previous_), 0u);
+    ASSERT_TRUE(SetCurrentDirectoryW(folder_.c_str()));
   }
   void TearDown() override {
-    SetCurrentDirectoryA(previous_);
-    std::system(("rmdir /s /q \"" + folder_ + "\"").c_str());
+    SetCurrentDirectoryW(previous_);
+    std::wstring from = folder_ + L'\0';  // a list of one, as the shell takes it
+    SHFILEOPSTRUCTW remove{nullptr, FO_DELETE, from.c_str(), nullptr,
+                           FOF_NO_UI, FALSE, nullptr, nullptr};
+    SHFileOperationW(&remove);
   }
   static std::string Read(const char* path) {
     std::ifstream in(path, std::ios::binary);
@@ -46,9 +55,25 @@ class Win32HostFolder : public ::testing::Test {
     std::ofstream(name, std::ios::binary) << content;
     if (attributes) SetFileAttributesA(name, attributes);
   }
+  // The folder's entries, sorted, as Windows lists them.
+  static std::string Listing() {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW(L"*", &found);
+    if (search == INVALID_HANDLE_VALUE) return "";
+    do {
+      const std::string name = utf16::ToUtf8(found.cFileName);
+      if (name != "." && name != "..") names.push_back(name);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    std::sort(names.begin(), names.end());
+    std::string listing;
+    for (const std::string& name : names) listing += name + " ";
+    return listing;
+  }
 
-  std::string folder_;
-  char previous_[MAX_PATH];
+  std::wstring folder_;
+  wchar_t previous_[MAX_PATH];
 };
 
 TEST_F(Win32HostFolder, WritesANewNoteInTextModeAndOpensIt) {
@@ -72,29 +97,42 @@ TEST_F(Win32HostFolder, FindsEntriesWhateverTheirCaseKindOrVisibility) {
   EXPECT_EQ(host.FindEntry("2002_09_16.txt"), "2002_09_16.txt");
 }
 
-TEST_F(Win32HostFolder, CreatesOnlyWhatDoesNotExist) {
+// The copy never replaces an entry, whatever its case, and is deleted by the
+// system when its handle closes unsaved, as it does for a killed start.
+TEST_F(Win32HostFolder, ACopyNeverReplacesAnEntryAndVanishesUnlessSaved) {
   daynote::Win32Host host;
-  MakeFile("taken.txt", "someone else's");
-  EXPECT_EQ(host.CreateNew("taken.txt"), nullptr);
-  EXPECT_EQ(Read("taken.txt"), "someone else's");
+  MakeFile("TAKEN.TXT", "someone else's");
+  auto late = host.CreatePending("taken.txt");
+  late->Write("late\n");
+  late->Flush();
+  late->Save();
+  late->Discard();
+  EXPECT_EQ(Read("TAKEN.TXT"), "someone else's");
 
-  auto note = host.CreateNew("mine.txt");
-  ASSERT_NE(note, nullptr);
-  EXPECT_EQ(host.CreateNew("mine.txt"), nullptr);
-  note->Close();
+  host.CreatePending("killed.txt")->Write("2002/09/14   Saturday\n\n");
+  EXPECT_EQ(Listing(), "TAKEN.TXT ");
+
+  auto note = host.CreatePending("mine.txt");
+  note->Write("2002/09/14   Saturday\n\n");
+  note->Flush();
+  EXPECT_EQ(GetFileAttributesW(L"mine.txt"), INVALID_FILE_ATTRIBUTES);
+  note->Save();
+  note->Discard();
+  EXPECT_EQ(Listing(), "TAKEN.TXT mine.txt ");
+  EXPECT_EQ(Read("mine.txt"), "2002/09/14   Saturday\r\n\r\n");
 }
 
 TEST_F(Win32HostFolder, CreationFailureNamesNoteFolderAndReason) {
   daynote::Win32Host host;
+  const std::string start = "cannot create no|such.txt in " + utf16::ToUtf8(folder_) + ": ";
   try {
-    host.CreateNew("no|such<name>.txt");
+    host.CreatePending("no|such.txt");
     FAIL() << "an invalid name was created";
   } catch (const daynote::NoteError& error) {
     EXPECT_EQ(error.step(), daynote::NoteStep::Create);
     const std::string message = error.what();
-    EXPECT_EQ(message.rfind("cannot create no|such<name>.txt in " + folder_ + ": ", 0), 0u)
-        << message;
-    EXPECT_GT(message.size(), ("cannot create no|such<name>.txt in " + folder_ + ": ").size());
+    EXPECT_EQ(message.rfind(start, 0), 0u) << message;
+    EXPECT_GT(message.size(), start.size());
   }
 }
 
@@ -107,7 +145,7 @@ TEST(Win32HostClock, NamesDatesPast2038AndReadsTheSystemClock) {
   daynote::Win32Host host;
   SYSTEMTIME local;
   GetLocalTime(&local);
-  const std::tm now = host.LocalTime(host.Now());
+  const std::tm now = host.LocalTime(host.Now()).value();
   // The two readings could straddle midnight only in a test run at midnight.
   EXPECT_EQ(now.tm_year + 1900, local.wYear);
   EXPECT_EQ(now.tm_mon + 1, local.wMonth);
