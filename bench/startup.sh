@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
 # Start-up cost of quorvin against a plain C floor, a sh one-liner, Python
-# and /bin/true, in batches of starts, where today's note already exists.
-# Prints medians and ratios, peak memory and system calls.
+# and /bin/true, in batches of starts, where today's note already exists; and
+# of the Debian package's quorvin against the same floor linked dynamically
+# and built with the same Debian flags. Prints medians and ratios, peak memory
+# and system calls.
 set -euo pipefail
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 "$source_dir/tools/deps.sh" bench > /dev/null
 cmake -S "$source_dir" --preset native > /dev/null
 cmake --build "$source_dir/build/native" --target quorvin -j "$(nproc)" > /dev/null
 quorvin=$source_dir/build/native/app/quorvin
+cmake -S "$source_dir" --preset package > /dev/null
+cmake --build --preset package -j "$(nproc)" > /dev/null
 
 work=$(mktemp -d /tmp/quorvin-bench-XXXXXX)
 trap 'rm -rf "$work"' EXIT
@@ -15,6 +19,19 @@ mkdir "$work/bin" "$work/notes" "$work/crowded"
 cc -O2 -static -o "$work/bin/xdg-open" "$source_dir/bench/opener.c"
 cc -O2 -static -o "$work/floor" "$source_dir/bench/floor.c"
 cc -O2 -static -o "$work/repeat" "$source_dir/bench/repeat.c"
+dpkg-deb -x "$(ls "$source_dir"/build/package/quorvin_*.deb)" "$work/package"
+packaged=$work/package/usr/bin/quorvin
+# The flags the package is built with: dpkg-buildflags' with all hardening,
+# and stack-clash and control-flow protection where dpkg leaves them out.
+debian() { DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get "$1"; }
+cflags="$(debian CPPFLAGS) $(debian CFLAGS)"
+for flag in -fstack-clash-protection -fcf-protection; do
+  [[ $cflags == *"$flag"* ]] || cflags+=" $flag"
+done
+cc $cflags $(debian LDFLAGS) -o "$work/floor-dynamic" "$source_dir/bench/floor.c"
+strip --remove-section=.comment --remove-section=.note "$work/floor-dynamic"
+# A graphical session, as the floor assumes: the note goes to xdg-open.
+export DISPLAY=${DISPLAY:-:0}
 export PATH=$work/bin:$PATH
 batch=50
 
@@ -37,7 +54,9 @@ hyperfine -N --warmup 3 --runs 30 --export-json "$work/times.json" \
   -n "C floor" "$work/repeat $batch $work/floor" \
   -n "sh one-liner" "$work/repeat $batch sh $work/oneliner.sh" \
   -n python "$work/repeat $batch python3 $work/oneliner.py" \
-  -n /bin/true "$work/repeat $batch /bin/true" > /dev/null
+  -n /bin/true "$work/repeat $batch /bin/true" \
+  -n "quorvin, packaged" "$work/repeat $batch $packaged" \
+  -n "C floor, dynamic" "$work/repeat $batch $work/floor-dynamic" > /dev/null
 
 for i in $(seq 20000); do : > "$work/crowded/other_$i.txt"; done
 (cd "$work/crowded" && "$quorvin")
@@ -47,24 +66,28 @@ for i in $(seq 20000); do : > "$work/crowded/other_$i.txt"; done
 median() { python3 -c "import json,sys; r=json.load(open(sys.argv[1]))['results']; print(r[int(sys.argv[2])]['median'])" "$@"; }
 q=$(median "$work/times.json" 0)
 printf '\nMedian time of one start (batches of %d), and quorvin against each:\n' "$batch"
-for i in 0 1 2 3 4; do
+for i in 0 1 2 3 4 5 6; do
   name=$(python3 -c "import json,sys; print(json.load(open(sys.argv[1]))['results'][$i]['command'])" "$work/times.json")
   t=$(median "$work/times.json" $i)
   awk -v n="$name" -v t="$t" -v q="$q" -v b="$batch" \
     'BEGIN { printf "  %-22s %8.1f us   quorvin/this %5.2fx\n", n, t / b * 1e6, q / t }'
 done
+awk -v p="$(median "$work/times.json" 5)" -v f="$(median "$work/times.json" 6)" \
+  'BEGIN { printf "  %-22s %5.2fx   (target: within 1.05x)\n", "packaged/dynamic floor", p / f }'
 crowded=$(median "$work/crowded.json" 0)
 awk -v t="$crowded" -v q="$q" -v b="$batch" \
   'BEGIN { printf "  %-22s %8.1f us   against an ordinary folder %5.2fx\n", "quorvin, 20000 files", t / b * 1e6, t / q }'
 
 printf '\nPeak memory (maximum resident set):\n'
-for program in "$quorvin" "$work/floor"; do
-  kib=$(/usr/bin/time -f %M "$program" 2>&1 >/dev/null | tail -n 1)
-  printf '  %-22s %6d KiB\n' "$(basename "$program")" "$kib"
+programs=(quorvin "$quorvin" floor "$work/floor" "quorvin, packaged" "$packaged"
+          "floor, dynamic" "$work/floor-dynamic")
+for ((i = 0; i < ${#programs[@]}; i += 2)); do
+  kib=$(/usr/bin/time -f %M "${programs[i + 1]}" 2>&1 >/dev/null | tail -n 1)
+  printf '  %-22s %6d KiB\n' "${programs[i]}" "$kib"
 done
 
 printf '\nSystem calls of one start, opener included:\n'
-for program in "$quorvin" "$work/floor"; do
-  strace -f -c -o "$work/strace.txt" "$program"
-  printf '  %-22s %6d\n' "$(basename "$program")" "$(awk '$NF == "total" { print $4 }' "$work/strace.txt")"
+for ((i = 0; i < ${#programs[@]}; i += 2)); do
+  strace -f -c -o "$work/strace.txt" "${programs[i + 1]}"
+  printf '  %-22s %6d\n' "${programs[i]}" "$(awk '$NF == "total" { print $4 }' "$work/strace.txt")"
 done

@@ -21,6 +21,13 @@ if(WIN32)
   set(CPACK_SYSTEM_NAME win32)
 else()
   install(TARGETS quorvin RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  # A stripped program loses what dh_strip removes too: the compilers' names
+  # and the .note section.
+  install(CODE "if(CMAKE_INSTALL_DO_STRIP)
+    execute_process(COMMAND ${CMAKE_STRIP} --remove-section=.comment --remove-section=.note
+                    \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/quorvin\"
+                    COMMAND_ERROR_IS_FATAL ANY)
+  endif()")
 
   # Debian keeps manuals and changelogs compressed, reproducibly (-n: no
   # name or time stamp inside).
@@ -35,6 +42,8 @@ else()
   add_custom_target(compressed_docs ALL DEPENDS ${generated}/quorvin.1.gz ${generated}/changelog.gz)
   install(FILES ${generated}/quorvin.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   install(FILES ${packaging_dir}/copyright DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/quorvin)
+  install(FILES ${packaging_dir}/lintian-overrides
+          DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides RENAME quorvin)
   install(FILES ${generated}/changelog.gz DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/quorvin)
 
   set(CPACK_GENERATOR DEB)
