@@ -9,6 +9,15 @@ set(CPACK_STRIP_FILES ON)
 set(packaging_dir ${PROJECT_SOURCE_DIR}/packaging)
 set(generated ${PROJECT_BINARY_DIR}/packaging)
 
+# Packages are reproducible: CPack takes its time stamp from the last commit
+# and hands the archive to a tool that fixes owners, modes, order and times;
+# a SHA256SUMS file names the result. CPack sees only CPACK_ variables.
+set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+set(CPACK_QUORVIN_SOURCE_DIR ${PROJECT_SOURCE_DIR})
+set(CPACK_PROJECT_CONFIG_FILE ${packaging_dir}/cpack-config.cmake)
+set(CPACK_POST_BUILD_SCRIPTS ${packaging_dir}/cpack-post-build.cmake)
+
 if(WIN32)
   install(TARGETS Quorvin RUNTIME DESTINATION .)
   # Plain text with Windows line ends, so that every editor shows it right.
@@ -19,6 +28,7 @@ if(WIN32)
   install(FILES ${generated}/README.txt ${generated}/LICENSE.txt DESTINATION .)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_SYSTEM_NAME win32)
+  find_program(CPACK_QUORVIN_ZIP zip REQUIRED)
 else()
   install(TARGETS quorvin RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   # A stripped program loses what dh_strip removes too: the compilers' names
@@ -47,6 +57,7 @@ else()
   install(FILES ${generated}/changelog.gz DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/quorvin)
 
   set(CPACK_GENERATOR DEB)
+  find_program(CPACK_QUORVIN_DPKG_DEB dpkg-deb)
   set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Quorvin <quorvin@quorvin.invalid>")

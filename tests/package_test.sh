@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The Debian package as a user gets it: its file list, lintian's and
-# hardening-check's verdicts, and the command it installs making and
+# The Debian package as a user gets it: its checksum, its file list, lintian's
+# and hardening-check's verdicts, and the command it installs making and
 # opening a note.
 #   package_test.sh PACKAGE_BUILD_DIR
 . "$(dirname "$0")/lib.sh"
@@ -16,6 +16,10 @@ check "the package holds its copyright file" \
   grep -qx -- '-rw-r--r-- ./usr/share/doc/quorvin/copyright' <<< "$listing"
 check "the package's dependencies are computed" \
   grep -q '^ Depends: libc6' <<< "$(dpkg-deb -I "$deb")"
+
+check "SHA256SUMS beside the package names it and its hash" \
+  sh -c 'cd "$1" && sha256sum --quiet --strict -c SHA256SUMS && [ "$(cut -c67- SHA256SUMS)" = "$2" ]' \
+  _ "$1" "$(basename "$deb")"
 
 verdict=$(lintian -I --pedantic --no-tag-display-limit "$deb" 2>/dev/null)
 check "lintian reports no errors" test -z "$(grep '^E:' <<< "$verdict")"

@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
-# The Windows zip as a user gets it: exactly the program, a read-me and the
-# licence, the texts with Windows line ends, and the program runs from it.
+# The Windows zip as a user gets it: its checksum, exactly the program, a
+# read-me and the licence, the texts with Windows line ends, and the program
+# runs from it.
 #   zip_test.sh QUORVIN.ZIP   (under the Wine session of the test command)
 zip=$(realpath "$1")
 . "$(dirname "$0")/lib.sh"
 
 folder=quorvin-1.0.0.1-win32
+check "SHA256SUMS beside the zip names it and its hash" \
+  sh -c 'cd "$1" && sha256sum --quiet --strict -c SHA256SUMS && [ "$(cut -c67- SHA256SUMS)" = "$2" ]' \
+  _ "$(dirname "$zip")" "$(basename "$zip")"
 check "the zip holds exactly the program, its read-me and its licence" \
   same "$(cmake -E tar tf "$zip" | sort | tr '\n' ' ')" \
   "$folder/LICENSE.txt $folder/Quorvin.exe $folder/README.txt "

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# The same commit, built twice in two folders, one after the other, under a
+# different umask and time zone, gives the same Debian package, Quorvin.exe
+# and Windows zip, byte for byte; where not, diffoscope shows what differs.
+# Builds fresh clones of the committed HEAD; the checkout's build/ is left alone.
+#   reproducible_test.sh [REPOSITORY]
+source=$(cd "${1:-$(dirname "$0")/..}" && pwd)
+. "$(dirname "$0")/lib.sh"
+
+build() {  # build FOLDER UMASK TZ
+  git clone -q "$source" "$1" || return
+  (
+    cd "$1" && umask "$2" && export TZ=$3 && unset SOURCE_DATE_EPOCH
+    cmake --preset package > /dev/null && cmake --build --preset package -j "$(nproc)" > /dev/null &&
+    cmake --preset win32 -DBUILD_TESTING=OFF > /dev/null &&
+    cmake --build --preset win32 --target package -j "$(nproc)" > /dev/null
+  ) || echo "the build in $1 failed" >&2
+}
+
+one=$scratch/one/quorvin
+other=$scratch/other/a/longer/path/quorvin
+build "$one" 022 UTC
+build "$other" 002 Pacific/Kiritimati
+
+for artefact in build/package/quorvin_*.deb build/win32/app/Quorvin.exe build/win32/quorvin-*-win32.zip; do
+  first=$(ls "$one"/$artefact 2> /dev/null)
+  second=$(ls "$other"/$artefact 2> /dev/null)
+  if [ -f "$first" ] && [ -f "$second" ]; then
+    check "$artefact is the same both times" cmp -s "$first" "$second"
+    cmp -s "$first" "$second" || diffoscope --no-progress --text - "$first" "$second"
+  else
+    check "$artefact is built both times" false
+  fi
+done
+finish
