@@ -12,5 +12,8 @@ target_link_libraries(Quorvin PRIVATE afx daynote shell32)
 target_compile_options(Quorvin PRIVATE -Os -ffunction-sections -fdata-sections)
 # No link time in the header: the same commit links to the same bytes.
 target_link_options(Quorvin PRIVATE -s -Wl,--gc-sections -Wl,--no-insert-timestamp)
+# Terminal-server aware, as Windows linkers mark programs by default: no
+# compatibility shims on a terminal server.
+target_link_options(Quorvin PRIVATE -Wl,--tsaware)
 set_source_files_properties(${PROJECT_SOURCE_DIR}/res/quorvin.rc PROPERTIES
   OBJECT_DEPENDS "${PROJECT_SOURCE_DIR}/res/quorvin.ico;${PROJECT_SOURCE_DIR}/res/quorvin.manifest;${PROJECT_SOURCE_DIR}/res/resource.h")

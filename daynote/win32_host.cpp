@@ -236,26 +236,29 @@ void Win32Host::Open(const std::string& name) {
   request.lpDirectory = folder->c_str();
   request.nShow = SW_SHOWNORMAL;
   if (ShellExecuteExW(&request)) return;
-  DWORD error = GetLastError();
+  const DWORD error = GetLastError();
 
-  if (error == ERROR_NO_ASSOCIATION) {
-    // Where the system has it, the user chooses a program for text files.
+  // No program for text files (Wine then tries the note as a program): where
+  // the system has it, the user chooses one.
+  const bool no_program = error == ERROR_NO_ASSOCIATION || error == ERROR_BAD_EXE_FORMAT;
+  if (no_program) {
     using OpenWith = HRESULT(WINAPI*)(HWND, const OPENASINFO*);
-    const auto open_with = reinterpret_cast<OpenWith>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"shell32.dll"), "SHOpenWithDialog")));
+    const auto open_with = reinterpret_cast<OpenWith>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"shell32.dll"), "SHOpenWithDialog")));
     if (open_with) {
-      OPENASINFO choice{path.c_str(), nullptr, OAIF_ALLOW_REGISTRATION | OAIF_REGISTER_EXT | OAIF_EXEC};
+      OPENASINFO choice{path.c_str(), nullptr,
+                        OAIF_ALLOW_REGISTRATION | OAIF_REGISTER_EXT | OAIF_EXEC};
       const HRESULT result = open_with(nullptr, &choice);
       if (SUCCEEDED(result) || result == HRESULT_FROM_WIN32(ERROR_CANCELLED)) return;
     }
   }
-  std::string reason = SystemMessage(error);
-  // The note is there: what cannot be found is the program for it.
-  if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
-    reason = "the program that opens text files cannot be found (" + reason + ")";
-  }
-  throw OpenerError("today's note is ready, but Windows cannot open it:\n" +
-                    utf16::ToUtf8(path) + "\n" + reason);
+  // The note is there: what is missing is a program for it.
+  const std::string reason = no_program ? "No program is set up to open text files"
+                             : error == ERROR_FILE_NOT_FOUND
+                                 ? "The program set up to open text files cannot be found"
+                                 : SystemMessage(error);
+  throw OpenerError("today's note is ready, but Windows cannot open it:\n\n" +
+                    utf16::ToUtf8(path) + "\n\n" + reason);
 }
 
 }  // namespace daynote

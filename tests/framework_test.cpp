@@ -2,6 +2,7 @@
 // message tables and the catching of exceptions at the dispatch.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <stdexcept>
 
@@ -90,6 +91,43 @@ TEST_F(Framework, TheSystemMenuEndsWithASeparatorAndTheAboutEntry) {
   EXPECT_EQ(last_id, static_cast<UINT>(IDM_ABOUTBOX));
   EXPECT_STREQ(text, "&About Quorvin...");
   EXPECT_TRUE(separator_state & MF_SEPARATOR);
+}
+
+}  // namespace
+
+namespace {
+
+// No run without a space is wider than the box may be (the box wraps at
+// spaces itself), a long path breaks after a separator where it has one, and
+// no character is split or lost.
+TEST(MessageText, LongRunsBreakIntoLinesThatFit) {
+  const std::string folder = "C:\\Users\\ann\\" + std::string(60, 'd') + "\\\xE6\x97\xA5\xE6\x9C\xAC";
+  std::string cjk;
+  for (int i = 0; i < 100; ++i) cjk += "\xE8\xAA\x9E";  // 語
+  struct Case {
+    std::string text;
+    std::string first_line;
+  };
+  const Case cases[] = {
+      {"Cannot create 2026_12_07.txt in C:\\notes: Access is denied.",
+       "Cannot create 2026_12_07.txt in C:\\notes: Access is denied."},
+      {"In " + folder + "\\2026_12_07.txt now", "In C:\\Users\\ann\\"},
+      {cjk, cjk.substr(0, 48 * 3)},
+  };
+  for (const Case& c : cases) {
+    const std::string lines = AfxBreakLongRuns(c.text, 48);
+    std::string joined;
+    std::size_t longest = 0, run = 0;
+    for (char ch : lines) {
+      if (ch == '\n' || ch == ' ') run = 0;
+      if (ch == '\n') continue;
+      joined += ch;
+      if (ch != ' ' && (static_cast<unsigned char>(ch) & 0xC0) != 0x80) longest = std::max(longest, ++run);
+    }
+    EXPECT_EQ(joined, c.text);
+    EXPECT_LE(longest, 48u) << lines;
+    EXPECT_EQ(lines.substr(0, lines.find('\n')), c.first_line);
+  }
 }
 
 }  // namespace

@@ -4,10 +4,11 @@ target_link_libraries(daynote_tests PRIVATE daynote GTest::gtest_main)
 add_test(NAME daynote_tests COMMAND daynote_tests)
 
 add_executable(recorder recorder.c)
-add_executable(post_message post_message.c)
+target_link_libraries(recorder PRIVATE shell32)
+add_executable(window_tool window_tool.c)
 add_test(NAME quorvin_under_wine
          COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/wine_program_test.sh $<TARGET_FILE:Quorvin>
-                 $<TARGET_FILE:recorder> $<TARGET_FILE:post_message> ${PROJECT_SOURCE_DIR}/artifacts)
+                 $<TARGET_FILE:recorder> $<TARGET_FILE:window_tool> ${PROJECT_SOURCE_DIR}/artifacts)
 
 add_executable(resources_test resources_test.cpp)
 target_link_libraries(resources_test PRIVATE GTest::gtest version)

@@ -2,27 +2,28 @@
 # Quorvin.exe end to end under Wine: real windows, the shell's real "open"
 # (a recorder registered for .txt files), real files. Needs WINEPREFIX and
 # DISPLAY (the test command provides them). Screenshots go to ARTIFACTS.
-#   wine_program_test.sh Quorvin.exe recorder.exe post_message.exe ARTIFACTS
+#   wine_program_test.sh Quorvin.exe recorder.exe window_tool.exe ARTIFACTS
 program=$(realpath "$1")
 recorder=$(realpath "$2")
-poster=$(realpath "$3")
+tool=$(realpath "$3")
 artifacts=$(mkdir -p "$4" && realpath "$4")
 . "$(dirname "$0")/lib.sh"
+export LC_ALL=C.UTF-8  # Unix folder names reach Windows intact only so
 
+windows_path() { winepath -w "$1" 2> /dev/null; }
 record=$scratch/record
-export QUORVIN_RECORD=$(winepath -w "$record" 2> /dev/null)
-command="\"$(winepath -w "$recorder" 2> /dev/null)\" \"%1\""
-wine reg add 'HKLM\Software\Classes\.txt' /ve /d txtfile /f > /dev/null 2>&1
-wine reg add 'HKLM\Software\Classes\txtfile\shell\open\command' /ve /d "$command" /f \
-  > /dev/null 2>&1
-
-today=$(date +%Y_%m_%d).txt
-header=$(LC_ALL=C date '+%Y/%m/%d   %A')
+export QUORVIN_RECORD=$(windows_path "$record")
+register() {  # register COMMAND: the "open" command of .txt files, as the shell reads it
+  wine reg add 'HKLM\Software\Classes\.txt' /ve /d txtfile /f > /dev/null 2>&1
+  wine reg add 'HKLM\Software\Classes\txtfile\shell\open\command' /ve /d "$1" /f > /dev/null 2>&1
+}
+recorder_command="\"$(windows_path "$recorder")\" \"%1\""
+register "$recorder_command"
 
 fresh() {
   folder=$scratch/$1
   mkdir -p "$folder"
-  rm -f "$record"
+  rm -f "$record" "$record.sizes"
   cd "$folder" || exit 1
 }
 # The shell starts the recorder on its own; give it time to write.
@@ -31,14 +32,18 @@ recorded() {
   tr -d '\r' < "$record" 2> /dev/null
 }
 windows_named() { xdotool search --onlyvisible --name "^$1\$" 2> /dev/null; }
+crlf_header() { printf '%s\r\n\r\n' "$header"; }
+
+check "Quorvin.exe is marked terminal-server aware" \
+  grep -q 'TERMINAL_SERVICE_AWARE' <<< "$(i686-w64-mingw32-objdump -p "$program")"
 
 fresh normal
 wine "$program"
 check "a normal run exits 0" same "$?" 0
 check "a new note is the header with CR LF line ends, 25 bytes for a 9-letter day" \
-  same "$(od -An -c "$today" | tr -s ' ')" "$(printf '%s\r\n\r\n' "$header" | od -An -c | tr -s ' ')"
+  same "$(od -An -c "$today" | tr -s ' ')" "$(crlf_header | od -An -c | tr -s ' ')"
 check "the shell is asked to open the note's full path" same "$(recorded)" \
-  "$(winepath -w "$folder/$today" 2> /dev/null)"
+  "$(windows_path "$folder/$today")"
 check "no window is left after a normal run" same "$(windows_named Quorvin)" ""
 
 fresh existing
@@ -46,7 +51,7 @@ printf 'my line\r\n' > "$today"
 touch -d '2001-01-01 10:00' "$today"
 before=$(stat -c '%s %Y' "$today"):$(md5sum < "$today")
 wine "$program" --some argument
-check "an existing note is opened" same "$(recorded)" "$(winepath -w "$folder/$today" 2> /dev/null)"
+check "an existing note is opened" same "$(recorded)" "$(windows_path "$folder/$today")"
 check "an existing note is untouched, byte for byte and time for time" \
   same "$(stat -c '%s %Y' "$today"):$(md5sum < "$today")" "$before"
 
@@ -56,7 +61,7 @@ cp "$program" beside/Quorvin.exe
 printf 'stale\r\n' > "beside/$today"
 (cd current && wine ../beside/Quorvin.exe)
 check "a note beside the program does not change which note is opened" \
-  same "$(recorded)" "$(winepath -w "$folder/current/$today" 2> /dev/null)"
+  same "$(recorded)" "$(windows_path "$folder/current/$today")"
 check "the note beside the program is untouched" same "$(cat "beside/$today")" $'stale\r'
 check "the note is made in the current folder" same "$(head -c ${#header} "current/$today")" \
   "$header"
@@ -72,51 +77,130 @@ recorded > /dev/null  # let its open finish before the next case
 check "with TZ=$zone the note has the system zone's date" same "$(ls)" \
   "$(TZ=$zone date +%Y_%m_%d).txt"
 
-# /sys refuses new files even to root: the failure path, with real windows.
+# Folders whose names no ANSI code page holds, or that the shell would
+# expand, each beside the look-alike that best-fit characters or %NAME%
+# would turn it into, holding a note of the same name: the editor gets
+# exactly the note of the folder the program was started in.
+fresh look-alikes
+user=$(wine cmd /c 'echo %USERNAME%' 2> /dev/null | tr -d '\r')
+lookalikes=("$folder/Lodz" "$folder/NOTES" "$folder/$user" "$folder")
+for lookalike in "${lookalikes[@]}"; do
+  mkdir -p "$lookalike" && printf 'look-alike\r\n' > "$lookalike/$today"
+done
+for name in 'Łodź' 'ＮＯＴＥＳ' '．．' '日本語' 'emoji😀' '%USERNAME%'; do
+  mkdir "$folder/$name" && cd "$folder/$name" && rm -f "$record"
+  wine "$program"
+  check "in $name the run exits 0" same "$?" 0
+  check "in $name the editor gets exactly this folder's note" same "$(recorded)" \
+    "$(windows_path "$folder/$name/$today")"
+  check "in $name the note is made there" same "$(cat "$today")" "$(crlf_header)"
+done
+check "no look-alike's note was touched" same "$(cat "${lookalikes[@]/%//$today}" | sort -u)" \
+  $'look-alike\r'
+
+# The failure paths, with real windows. The message box is read back as a
+# user reads it.
+ask() { wine "$tool" "$@" 2> /dev/null | tr -d '\r'; }
+box_text() { ask text Quorvin | tr -d '\n'; }
+box_width() { ask rect "$1" | awk '{ print $3 - $1 }'; }
+# Where a window's centre is, to the pixel: halves are rounded down.
+centre() { ask rect "$1" | awk '{ print int(($1 + $3) / 2), int(($2 + $4) / 2) }'; }
+near() { [ "$(awk -v a="$1" -v b="$2" 'BEGIN { split(a, p); split(b, q); d = p[1] - q[1]; e = p[2] - q[2]; print (d * d <= 1 && e * e <= 1) }')" = 1 ] || same "$1" "$2"; }
 wait_for_window() {  # wait_for_window TITLE [NOT_THIS_ID]: a visible window's id
   for _ in $(seq 100); do
     for id in $(windows_named "$1"); do [ "$id" != "${2:-}" ] && { echo "$id"; return; }; done
     sleep 0.1
   done
 }
+wait_until_gone() { for _ in $(seq 100); do xdotool getwindowname "$1" > /dev/null 2>&1 || return; sleep 0.1; done; }
 ended() { ! kill -0 "$pid" 2> /dev/null; }
 wait_until_ended() { for _ in $(seq 100); do ended && return; sleep 0.1; done; }
-press_ok() { xdotool windowfocus "$1" key Return 2> /dev/null; }
-post() { wine "$poster" "$@" 2> /dev/null; }
-start_in_refusing_folder() {  # sets pid, message_box, dialog
-  (cd /sys/kernel && exec wine "$program") &
+# A window takes keys only once it has the focus: wait for that, then for
+# the window to go, so that the next step starts from the state it expects.
+press_ok() { xdotool windowfocus --sync "$1" key Return 2> /dev/null && wait_until_gone "$1"; }
+post() { wine "$tool" post "$@" 2> /dev/null; }
+start() {  # start FOLDER: Quorvin in FOLDER, in the background; sets pid
+  (cd "$1" && exec wine "$program") &
   pid=$!
-  message_box=$(wait_for_window Quorvin)
-  dialog=
-  [ -n "$message_box" ] || return
-  [ -n "${1:-}" ] && import -window root "$artifacts/$1" 2> /dev/null
-  press_ok "$message_box"
-  dialog=$(wait_for_window Quorvin "$message_box")
 }
+exit_status() { wait_until_ended; ended || kill "$pid"; wait "$pid"; }
 
-fresh failure
-start_in_refusing_folder failure-message.png
+# Ready but not opened: said once, naming the note, and the run ends with 2.
+opening_fails() {  # opening_fails WHY
+  fresh "$1"
+  start "$folder"
+  local box
+  box=$(wait_for_window Quorvin)
+  check "$1: a message says so" test -n "$box"
+  message=$(box_text)
+  check "$1: the message says the note is ready" grep -q 'ready' <<< "$message"
+  check "$1: the message names the note's full path" \
+    grep -qF "$(windows_path "$folder/$today")" <<< "$message"
+  [ -n "$box" ] && width=$(box_width Quorvin) && press_ok "$box"
+  exit_status
+  check "$1: exit status 2 after one message" same "$?:$(windows_named Quorvin)" "2:"
+  check "$1: the note is kept" same "$(cat "$folder/$today")" "$(crlf_header)"
+}
+wine reg delete 'HKLM\Software\Classes\.txt' /f > /dev/null 2>&1
+opening_fails "no program for .txt"
+register '"C:\gone\editor.exe" "%1"'
+opening_fails "a program that is gone"
+register "$recorder_command"
+
+# A note path of 259 characters is legal: it opens, or (Wine's shell cannot
+# take it) that is said in a box that fits the screen.
+fresh long
+deep=$folder
+while [ $(( $(windows_path "$deep" | wc -m) + 200 )) -lt 245 ]; do deep=$deep/$(printf 'd%.0s' $(seq 199)); done
+deep=$deep/$(printf 'e%.0s' $(seq $(( 244 - $(windows_path "$deep" | wc -m) ))))
+mkdir -p "$deep"
+check "the long note path is 259 characters" same "$(windows_path "$deep/$today" | tr -d '\n' | wc -m)" 259
+start "$deep"
+for _ in $(seq 100); do [ -s "$record" ] || [ -n "$(windows_named Quorvin)" ] && break; sleep 0.1; done
+if [ -s "$record" ]; then
+  exit_status
+  check "a 259-character note path opens exactly" same "$?:$(recorded)" "0:$(windows_path "$deep/$today")"
+else
+  box=$(wait_for_window Quorvin)
+  check "a 259-character note path that the shell refuses is said, with the path" \
+    grep -qF "$(windows_path "$deep/$today")" <<< "$(box_text)"
+  width=$(box_width Quorvin)
+  check "the message for a 259-character path fits a 1024-pixel screen ($width pixels)" \
+    test "${width:-9999}" -le 1024
+  [ -n "$box" ] && press_ok "$box"
+  exit_status
+  check "a 259-character note path that the shell refuses exits 2" same "$?" 2
+fi
+check "the 259-character note is made" same "$(cat "$deep/$today")" "$(crlf_header)"
+
+# A folder that refuses new files even to root, named outside the code
+# page (/sys/kernel where chattr is not to be had): message, main window,
+# About box, exit status 1.
+fresh "refusing Łodź 日本語"
+refusing=$folder
+chattr +i "$refusing" 2> /dev/null || refusing=/sys/kernel
+start "$refusing"
+message_box=$(wait_for_window Quorvin)
 check "a failure to create the note shows a message" test -n "$message_box"
+check "the message names the folder as Windows names it" \
+  grep -qiF "cannot create $today in $(windows_path "$refusing"):" <<< "$(box_text)"
+import -window root "$artifacts/failure-message.png" 2> /dev/null
+[ -n "$message_box" ] && press_ok "$message_box"
+dialog=$(wait_for_window Quorvin "$message_box")
 check "after the message the main window stays open" test -n "$dialog"
 check "the process lasts while the main window is open" kill -0 "$pid"
+check "the main window is centred on the screen" near "$(centre Quorvin)" "512 384"
 import -window root "$artifacts/failure-main-window.png" 2> /dev/null
-press_ok "$dialog"
-wait_until_ended
-check "OK in the main window ends the process" ended
-ended || kill "$pid"
-wait "$pid"
-check "nothing is opened when the note cannot be created" test ! -s "$record"
-check "no note is left in the refusing folder" test ! -e "/sys/kernel/$today"
 
-# The About entry's command, as the system menu sends it.
-fresh about
-start_in_refusing_folder
 for command in 0x0010 0x001F; do
   post Quorvin 0x0112 "$command"
   about=$(wait_for_window "About Quorvin")
   check "system command $command opens the About box" test -n "$about"
-  press_ok "$about"
-  for _ in $(seq 50); do [ -z "$(windows_named "About Quorvin")" ] && break; sleep 0.1; done
+  check "the About box is centred over the main window" near "$(centre "About Quorvin")" \
+    "$(centre Quorvin)"
+  check "the main window takes no input while the About box runs" \
+    same "$(ask enabled Quorvin)" 0
+  [ -n "$about" ] && press_ok "$about"
   check "OK in the About box ($command) closes it" same "$(windows_named "About Quorvin")" ""
   check "the main window stays open after the About box ($command)" \
     same "$(windows_named Quorvin)" "$dialog"
@@ -124,14 +208,31 @@ done
 post Quorvin 0x0112 0x0020
 sleep 1.5
 check "system command 0x0020 opens nothing" same "$(windows_named "About Quorvin")" ""
-post Quorvin 0x0112 0xF060  # Close, from the system menu
-wait_until_ended
-check "closing the main window after the About box ends the process" ended
-ended || kill "$pid"
-wait "$pid"
+[ -n "$dialog" ] && press_ok "$dialog"
+exit_status
+check "OK in the main window ends the run with exit status 1" same "$?" 1
+[ "$refusing" = "$folder" ] && chattr -i "$refusing"
+check "nothing is opened when the note cannot be created" test ! -s "$record"
+check "no note is left in the refusing folder" test ! -e "$refusing/$today"
+
+# Starts at the same instant: one note, and the editor never finds it other
+# than whole.
+fresh crowd
+for round in 1 2 3; do
+  mkdir "$round" && cd "$round" || break
+  for _ in $(seq 8); do wine "$program" & done
+  wait
+  cd ..
+done
+for _ in $(seq 50); do [ "$(wc -l < "$record.sizes" 2> /dev/null)" -ge 24 ] && break; sleep 0.1; done
+whole=0
+for round in 1 2 3; do [ "$(ls "$round"):$(cat "$round/$today")" = "$today:$(crlf_header)" ] && whole=$((whole + 1)); done
+check "8 simultaneous starts, 3 times, each make one whole note" same "$whole" 3
+check "no editor of 24 ever found the note other than whole" \
+  same "$(sort -u "$record.sizes" | tr -d '\r')" "$((${#header} + 4))"
 
 # The same in Wine's virtual desktop, which draws captions, for screenshots
-# a person can look at; the poster finds the windows on that desktop.
+# a person can look at; the tool finds the windows on that desktop.
 desktop() { QUORVIN_DESKTOP=QuorvinDesktop post "$@"; }
 wait_on_desktop() { for _ in $(seq 50); do desktop "$1" 0 0 && return; sleep 0.2; done; }
 screenshot() { sleep 1.5 && import -window root -crop 640x360+0+0 "$artifacts/$1" 2> /dev/null; }
