@@ -2,13 +2,14 @@
 # The same commit, built twice in two folders, one after the other, under a
 # different umask and time zone, gives the same Debian package, Quorvin.exe
 # and Windows zip, byte for byte; where not, diffoscope shows what differs.
-# Builds fresh clones of the committed HEAD; the checkout's build/ is left alone.
+# Builds two clones of the commit at HEAD; the checkout's build/ is left alone.
 #   reproducible_test.sh [REPOSITORY]
 source=$(cd "${1:-$(dirname "$0")/..}" && pwd)
 . "$(dirname "$0")/lib.sh"
+commit=$(git -C "$source" rev-parse HEAD)
 
 build() {  # build FOLDER UMASK TZ
-  git clone -q "$source" "$1" || return
+  { git clone -q "$source" "$1" && git -C "$1" checkout -q "$commit"; } || return
   (
     cd "$1" && umask "$2" && export TZ=$3 && unset SOURCE_DATE_EPOCH
     cmake --preset package > /dev/null && cmake --build --preset package -j "$(nproc)" > /dev/null &&
