@@ -64,10 +64,12 @@ else()
   set(CPACK_DEBIAN_PACKAGE_SECTION utils)
   set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  # Without a desktop, quorvin falls back to sensible-editor.
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS sensible-utils)
   set(CPACK_DEBIAN_PACKAGE_RECOMMENDS xdg-utils)
   # CPack puts the summary above this and indents it.
   set(CPACK_PACKAGE_DESCRIPTION
-      "Every start names today's note from the local date (2026_12_07.txt)\nin the current directory, creates it with a one-line date header if no\nentry of that name exists, and opens it with xdg-open. It never writes\nto a note that exists and never leaves a half-written one.")
+      "Every start names today's note from the local date (2026_12_07.txt)\nin the current directory, creates it with a one-line date header if no\nentry of that name exists, and opens it: with xdg-open in a graphical\nsession, otherwise in the user's editor. It never writes to a note that\nexists and never leaves a half-written one.")
 endif()
 
 include(CPack)
