@@ -12,8 +12,6 @@ set(generated ${PROJECT_BINARY_DIR}/packaging)
 # Packages are reproducible: CPack takes its time stamp from the last commit
 # and hands the archive to a tool that fixes owners, modes, order and times;
 # a SHA256SUMS file names the result. CPack sees only CPACK_ variables.
-set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
-    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 set(CPACK_QUORVIN_SOURCE_DIR ${PROJECT_SOURCE_DIR})
 set(CPACK_PROJECT_CONFIG_FILE ${packaging_dir}/cpack-config.cmake)
 set(CPACK_POST_BUILD_SCRIPTS ${packaging_dir}/cpack-post-build.cmake)
