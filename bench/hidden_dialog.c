@@ -4,6 +4,7 @@
    closes the dialog before it is shown. The floor a normal run of
    Quorvin.exe is measured against. */
 #include <windows.h>
+#include <objbase.h>
 #include <shellapi.h>
 #include <stdio.h>
 
@@ -27,6 +28,7 @@ static INT_PTR CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       FlushFileBuffers(file);
       CloseHandle(file);
     }
+    CoInitializeEx(NULL, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     SHELLEXECUTEINFOW request = {0};
     request.cbSize = sizeof request;
     request.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
@@ -35,6 +37,7 @@ static INT_PTR CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     request.lpDirectory = folder;
     request.nShow = SW_SHOWNORMAL;
     ShellExecuteExW(&request);
+    CoUninitialize();
     PostMessageW(window, WM_CLOSE, 0, 0);
     return TRUE;
   }

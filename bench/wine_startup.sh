@@ -16,7 +16,7 @@ work=$(mktemp -d /tmp/quorvin-wine-bench-XXXXXX)
 wine_session_start "$source_dir/build/win32/bench-prefix"
 trap 'wine_session_stop; rm -rf "$work"' EXIT
 i686-w64-mingw32-gcc -O2 -mwindows -o "$work/exit_only.exe" "$source_dir/bench/exit_only.c"
-i686-w64-mingw32-gcc -O2 -mwindows -o "$work/hidden_dialog.exe" "$source_dir/bench/hidden_dialog.c"
+i686-w64-mingw32-gcc -O2 -mwindows -o "$work/hidden_dialog.exe" "$source_dir/bench/hidden_dialog.c" -lole32
 i686-w64-mingw32-gcc -O2 -mwindows -o "$work/opener.exe" "$source_dir/bench/opener.c"
 wine reg add 'HKLM\Software\Classes\.txt' /ve /d txtfile /f > /dev/null 2>&1
 wine reg add 'HKLM\Software\Classes\txtfile\shell\open\command' /ve \

@@ -1,6 +1,7 @@
 #include "daynote/win32_host.h"
 
 #include <windows.h>
+#include <objbase.h>
 #include <shellapi.h>
 #include <shlobj.h>
 
@@ -56,6 +57,23 @@ std::wstring ExactPath(const std::string& name) {
   if (path.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC\\" + path.substr(2);
   return L"\\\\?\\" + path;
 }
+
+// The shell may hand "open" to extensions that need COM in a single-threaded
+// apartment; COM is left as it was found.
+class ComApartment {
+ public:
+  ComApartment()
+      : initialised_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED |
+                                                           COINIT_DISABLE_OLE1DDE))) {}
+  ComApartment(const ComApartment&) = delete;
+  ComApartment& operator=(const ComApartment&) = delete;
+  ~ComApartment() {
+    if (initialised_) CoUninitialize();
+  }
+
+ private:
+  bool initialised_;
+};
 
 [[noreturn]] void Fail(NoteStep step, const std::string& name, DWORD error) {
   throw NoteError(step, name, CurrentFolder(), SystemMessage(error));
@@ -228,6 +246,7 @@ void Win32Host::Open(const std::string& name) {
   // The entry relative to the folder, which is given apart: handed a full
   // path, the shell expands %NAME% in it and may substitute a look-alike.
   const std::wstring relative = L".\\" + utf16::FromUtf8(name);
+  const ComApartment com;
   SHELLEXECUTEINFOW request{};
   request.cbSize = sizeof request;
   request.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;  // we say it ourselves, once
