@@ -6,6 +6,7 @@
      window_tool text TITLE                  prints a message box's text (UTF-8)
      window_tool rect TITLE                  prints left top right bottom
      window_tool enabled TITLE               prints 1 if it takes input, else 0
+     window_tool workarea                    prints the screen's work area
    Numbers may be given in hex (0x...). With QUORVIN_DESKTOP set, it looks on
    that Wine desktop instead of the default one. */
 #include <windows.h>
@@ -24,6 +25,12 @@ static BOOL CALLBACK Match(HWND window, LPARAM title) {
 }
 
 int main(int argc, char** argv) {
+  if (argc == 2 && strcmp(argv[1], "workarea") == 0) {
+    RECT area;
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    printf("%ld %ld %ld %ld\n", area.left, area.top, area.right, area.bottom);
+    return 0;
+  }
   if (argc < 3) return 2;
   const char* desktop_name = getenv("QUORVIN_DESKTOP");
   if (desktop_name) {
