@@ -150,9 +150,16 @@ cat > "$scratch/bin/stand-in" <<'SH'
 printf '%s|' "$0" "$@" > "$RECORD"
 SH
 chmod +x "$scratch/bin/stand-in"
-(unset DISPLAY WAYLAND_DISPLAY; VISUAL="stand-in --wait -x" EDITOR=vi "$quorvin")
-check "VISUAL wins, with its arguments and the note's path last" same "$?:$(opened)" \
+(unset DISPLAY WAYLAND_DISPLAY; VISUAL="stand-in --visual" EDITOR=vi "$quorvin")
+check "without a desktop VISUAL wins over EDITOR" same "$?:$(opened)" \
+  "0:$scratch/bin/stand-in|--visual|$folder/$today|"
+(unset DISPLAY WAYLAND_DISPLAY VISUAL; EDITOR="stand-in --wait -x" "$quorvin")
+check "an EDITOR with arguments gets the note's path last" same "$?:$(opened)" \
   "0:$scratch/bin/stand-in|--wait|-x|$folder/$today|"
+: > "$RECORD"
+(unset DISPLAY; WAYLAND_DISPLAY=wayland-0 VISUAL=stand-in "$quorvin")
+check "in a Wayland session xdg-open opens the note, not the editor" same "$(opened)" \
+  "$folder/$today"
 message=$(unset DISPLAY WAYLAND_DISPLAY VISUAL; EDITOR=no-such-editor "$quorvin" 2>&1)
 check "a missing editor exits 2, named" same "$?:${message##*$'\n'}" \
   "2:quorvin: cannot start editor \"no-such-editor\" for $folder/$today: not found"
