@@ -60,26 +60,49 @@ daynote::Opener ChooseOpener() {
   if (!chosen) chosen = Setting("EDITOR");
   if (!chosen) chosen = IsOnPath("sensible-editor") ? "sensible-editor" : "vi";
   const std::string editor = chosen;
-  return {"editor \"" + editor + "\"", {"/bin/sh", "-c", editor + " \"$1\"", "sh"}};
+  return {"editor \"" + editor + "\"", {}, "", editor};
 #endif
 }
 
-// One line whatever the folder's name holds: control characters are shown
-// escaped, so that a newline in a path cannot split the message.
-void Report(const char* message) {
-  std::string line = "quorvin: ";
-  for (const char* c = message; *c; ++c) {
-    const unsigned char byte = static_cast<unsigned char>(*c);
-    if (byte == '\n') {
-      line += "\\n";
-    } else if (byte < 0x20 || byte == 0x7F) {
-      static const char kHex[] = "0123456789abcdef";
-      line += {'\\', 'x', kHex[byte >> 4], kHex[byte & 15]};
-    } else {
-      line += *c;
-    }
+// The length of the UTF-8 sequence that starts at `c`; 0 if none does.
+int SequenceLength(const unsigned char* c) {
+  const int length = c[0] < 0x80             ? 1
+                     : (c[0] & 0xE0) == 0xC0 ? 2
+                     : (c[0] & 0xF0) == 0xE0 ? 3
+                     : (c[0] & 0xF8) == 0xF0 ? 4
+                                             : 0;
+  for (int i = 1; i < length; ++i) {
+    if ((c[i] & 0xC0) != 0x80) return 0;
   }
-  line += '\n';
+  return length;
+}
+
+// One line whatever the folder's name holds, and no byte a terminal could
+// take for a command: control characters (C1 ones too), bytes that are not
+// UTF-8, and backslashes themselves, are shown escaped.
+std::string Escaped(const char* message) {
+  static const char kHex[] = "0123456789abcdef";
+  std::string line;
+  for (const unsigned char* c = reinterpret_cast<const unsigned char*>(message); *c;) {
+    const int length = SequenceLength(c);
+    const int taken = length ? length : 1;
+    const bool control = *c < 0x20 || *c == 0x7F || (length == 2 && *c == 0xC2 && c[1] < 0xA0);
+    if (*c == '\n') {
+      line += "\\n";
+    } else if (*c == '\\') {
+      line += "\\\\";
+    } else if (control || !length) {
+      for (int i = 0; i < taken; ++i) line += {'\\', 'x', kHex[c[i] >> 4], kHex[c[i] & 15]};
+    } else {
+      line.append(reinterpret_cast<const char*>(c), length);
+    }
+    c += taken;
+  }
+  return line;
+}
+
+void Report(const char* message) {
+  const std::string line = "quorvin: " + Escaped(message) + "\n";
   (void)!write(2, line.data(), line.size());
 }
 

@@ -86,15 +86,31 @@ int RenameWithoutReplacing(const std::string& from, const std::string& to, bool*
   return 0;
 }
 
-// Holds back the signals that end a start from a terminal or at logout, so
-// that an unfinished copy with a name is removed before they take effect.
-// SIGKILL cannot be held.
+// Restores a signal's disposition on every way out.
+class SignalDisposition {
+ public:
+  SignalDisposition(int signal, void (*handler)(int)) : signal_(signal) {
+    struct sigaction action {};
+    action.sa_handler = handler;
+    sigemptyset(&action.sa_mask);
+    sigaction(signal, &action, &saved_);
+  }
+  SignalDisposition(const SignalDisposition&) = delete;
+  SignalDisposition& operator=(const SignalDisposition&) = delete;
+  ~SignalDisposition() { sigaction(signal_, &saved_, nullptr); }
+
+ private:
+  int signal_;
+  struct sigaction saved_ {};
+};
+
+// Holds back every signal that can be held, so that an unfinished copy with
+// a name is removed before any of them takes effect. SIGKILL cannot be held.
 class HeldSignals {
  public:
   HeldSignals() {
     sigset_t held;
-    sigemptyset(&held);
-    for (int signal : {SIGHUP, SIGINT, SIGQUIT, SIGTERM}) sigaddset(&held, signal);
+    sigfillset(&held);
     sigprocmask(SIG_BLOCK, &held, &saved_);
   }
   HeldSignals(const HeldSignals&) = delete;
@@ -122,6 +138,9 @@ class PosixPendingNote : public PendingNote {
   }
 
   void Write(const std::string& text) override {
+    // Past the file size limit, write fails with EFBIG and is told, rather
+    // than the start being ended by SIGXFSZ without a word.
+    const SignalDisposition told(SIGXFSZ, SIG_IGN);
     const char* data = text.data();
     std::size_t left = text.size();
     while (left > 0) {
@@ -179,24 +198,6 @@ class PosixPendingNote : public PendingNote {
   std::unique_ptr<HeldSignals> held_;  // while the copy has a hidden name
 };
 
-// Restores a signal's disposition on every way out.
-class SignalDisposition {
- public:
-  SignalDisposition(int signal, void (*handler)(int)) : signal_(signal) {
-    struct sigaction action {};
-    action.sa_handler = handler;
-    sigemptyset(&action.sa_mask);
-    sigaction(signal, &action, &saved_);
-  }
-  SignalDisposition(const SignalDisposition&) = delete;
-  SignalDisposition& operator=(const SignalDisposition&) = delete;
-  ~SignalDisposition() { sigaction(signal_, &saved_, nullptr); }
-
- private:
-  int signal_;
-  struct sigaction saved_ {};
-};
-
 // Spawn attributes for a child that decides for itself what Ctrl-C means:
 // the default dispositions and no blocked signals, whatever we inherited.
 class ChildSignals {
@@ -205,9 +206,7 @@ class ChildSignals {
     posix_spawnattr_init(&attributes_);
     sigset_t defaults, none;
     sigemptyset(&defaults);
-    sigaddset(&defaults, SIGINT);
-    sigaddset(&defaults, SIGQUIT);
-    sigaddset(&defaults, SIGCHLD);
+    for (int signal : {SIGINT, SIGQUIT, SIGCHLD, SIGXFSZ}) sigaddset(&defaults, signal);
     sigemptyset(&none);
     posix_spawnattr_setsigdefault(&attributes_, &defaults);
     posix_spawnattr_setsigmask(&attributes_, &none);
@@ -270,8 +269,15 @@ void PosixHost::Open(const std::string& name) {
   const std::optional<std::string> folder = CurrentFolderPath();
   if (!folder) throw OpenerError("cannot open " + name + ": the current folder has no path");
   const std::string path = *folder + "/" + name;
+  // The shell outlives a Ctrl-C that the editor takes (its trap is reset
+  // to the default in the editor), and tells how the editor ended.
+  const std::vector<std::string> command =
+      opener_.shell_line.empty()
+          ? opener_.command
+          : std::vector<std::string>{"/bin/sh", "-c",
+                                     "trap : INT QUIT; " + opener_.shell_line + " \"$1\"", "sh"};
   std::vector<char*> argv;
-  for (const std::string& word : opener_.command) argv.push_back(const_cast<char*>(word.c_str()));
+  for (const std::string& word : command) argv.push_back(const_cast<char*>(word.c_str()));
   argv.push_back(const_cast<char*>(path.c_str()));
   argv.push_back(nullptr);
 
@@ -297,15 +303,21 @@ void PosixHost::Open(const std::string& name) {
   while (waitpid(child, &status, 0) < 0) {
     if (errno != EINTR) throw OpenerError("cannot open " + path + ": " + std::strerror(errno));
   }
+  int signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
   if (WIFEXITED(status)) {
-    // The shell's and env's way of saying that a command could not be run.
-    if (WEXITSTATUS(status) == 127) throw cannot_start("not found" + hint);
-    if (WEXITSTATUS(status) == 126) throw cannot_start("not executable");
-    if (WEXITSTATUS(status) == 0) return;
-    throw OpenerError("cannot open " + path + ": " + opener_.name + " exited with status " +
-                      std::to_string(WEXITSTATUS(status)));
+    const int code = WEXITSTATUS(status);
+    if (code == 0) return;
+    // The shell's way of saying that a command could not be run, or that
+    // it was ended by a signal.
+    const bool shell = !opener_.shell_line.empty();
+    if (shell && code == 127) throw cannot_start("not found" + hint);
+    if (shell && code == 126) throw cannot_start("not executable");
+    if (shell && code > 128 && code < 128 + NSIG) signal = code - 128;
+    if (!signal) {
+      throw OpenerError("cannot open " + path + ": " + opener_.name + " exited with status " +
+                        std::to_string(code));
+    }
   }
-  const int signal = WTERMSIG(status);
   throw OpenerError("cannot open " + path + ": " + opener_.name + " was ended by signal " +
                     std::to_string(signal) + " (" + strsignal(signal) + ")");
 }

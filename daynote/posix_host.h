@@ -16,6 +16,9 @@ struct Opener {
   std::string name;                  // as messages name it
   std::vector<std::string> command;  // looked up on PATH
   std::string hint = "";             // what to do when it is not found
+  // Instead of `command`, a command line of the user's for the shell, as
+  // editors are given ("code --wait").
+  std::string shell_line = "";
 };
 
 class PosixHost : public DayNoteHost {

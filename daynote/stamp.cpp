@@ -11,15 +11,13 @@ std::string Format(const std::tm& local, const char* format) {
   return std::string(text, length);
 }
 
-std::string LastFourCharacters(const std::string& text) {
-  return text.size() > 4 ? text.substr(text.size() - 4) : text;
-}
-
+// Note names hold years of at most four digits: a later year cut to four
+// would name another year's note.
 bool IsCalendarDate(const std::tm& local) {
   static const int kDaysInMonth[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
   const long long year = local.tm_year + 1900LL;
   const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-  if (year < 1 || local.tm_mon < 0 || local.tm_mon > 11 || local.tm_wday < 0 ||
+  if (year < 1 || year > 9999 || local.tm_mon < 0 || local.tm_mon > 11 || local.tm_wday < 0 ||
       local.tm_wday > 6 || local.tm_mday < 1 || local.tm_mday > kDaysInMonth[local.tm_mon]) {
     return false;
   }
@@ -42,7 +40,7 @@ NoteStamp MakeNoteStamp(DayNoteHost& host) {
   stamp.month = std::to_string(stamp.local.tm_mon + 1);
   if (stamp.month.size() == 1) stamp.month.insert(0, "0");
 
-  stamp.year = LastFourCharacters(std::to_string(stamp.local.tm_year + 1900LL));
+  stamp.year = std::to_string(stamp.local.tm_year + 1900);
   stamp.day = Format(stamp.local, "%d");
   return stamp;
 }

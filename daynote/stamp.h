@@ -10,7 +10,7 @@ namespace daynote {
 
 struct NoteStamp {
   Seconds time = 0;   // the one clock reading everything below comes from
-  std::string year;   // decimal, its last four characters at most
+  std::string year;   // decimal, 1 to 9999
   std::string month;  // "01" to "12"
   std::string day;    // "01" to "31"
   std::tm local{};    // `time` in the local calendar, for the weekday name

@@ -102,8 +102,11 @@ TEST_F(LaunchTest, AClockTheCalendarCannotPlaceNamesNoNote) {
   host.calendar_fails = true;
   EXPECT_THROW(daynote::OpenTodaysNote(host), daynote::ClockError);
   host.calendar_fails = false;
-  host.readings = {fake::AtUtc(0, 1, 1)};  // there was no year 0
-  EXPECT_THROW(daynote::OpenTodaysNote(host), daynote::ClockError);
+  // There was no year 0; a fifth digit would be cut to name another year.
+  for (const std::int64_t year : {0, 10000, 12020}) {
+    host.readings = {fake::AtUtc(year, 1, 1)};
+    EXPECT_THROW(daynote::OpenTodaysNote(host), daynote::ClockError) << year;
+  }
   EXPECT_TRUE(host.entries.empty());
   EXPECT_TRUE(host.opened.empty());
 }

@@ -63,19 +63,23 @@ check_crowds() {  # check_crowds QUORVIN ROUNDS STARTS
 }
 
 # ROUNDS starts, each in a new folder under the current one, killed by a
-# signal (KILL, TERM, INT, HUP in turn) at a random instant within its run
-# time: each leaves a whole note or none. Hidden unfinished copies, where the
-# file system cannot make a file without a name, are counted into LEFTOVERS.
+# signal (KILL, TERM, INT, HUP, USR1, ALRM, PIPE, XFSZ in turn) at a random
+# instant within its run time: each leaves a whole note or none. Hidden
+# unfinished copies, where the file system cannot make a file without a
+# name, are counted into LEFTOVERS (left by SIGKILL) and STRAY (by others).
 check_kills() {  # check_kills QUORVIN KILLER ROUNDS
-  local round signals=(KILL TERM INT HUP) broken=0 visible
-  leftovers=0
+  local round signal signals=(KILL TERM INT HUP USR1 ALRM PIPE XFSZ) broken=0 visible
+  leftovers=0 stray=0
   for round in $(seq "$3"); do
     mkdir "kill-$round" && cd "kill-$round" || return
-    "$2" "$(kill -l "${signals[round % 4]}")" 1500 "$1" 2> /dev/null
+    signal=${signals[round % ${#signals[@]}]}
+    "$2" "$(kill -l "$signal")" 1500 "$1" 2> /dev/null
     visible=$(ls)
     [ -z "$visible" ] || { [ "$visible" = "$today" ] && [ "$(cat "$today")" = "$header" ]; } ||
       broken=$((broken + 1))
-    [ "$(ls -A)" = "$visible" ] || leftovers=$((leftovers + 1))
+    if [ "$(ls -A)" != "$visible" ]; then
+      if [ "$signal" = KILL ]; then leftovers=$((leftovers + 1)); else stray=$((stray + 1)); fi
+    fi
     cd ..
   done
   check "$3 starts killed at random instants leave a whole note or none" same "$broken" 0

@@ -44,7 +44,8 @@ mkdir "$scratch/no-proc" && cd "$scratch/no-proc" || exit 1
 check "without /proc a new note is whole and nothing else stays" same "$(ls -A):$(cat "$today")" \
   "$today:$header"
 check_crowds "$quorvin" 5 40
-check_kills "$quorvin" "$killer" 200
-echo "without /proc, $leftovers of 200 killed starts left a hidden unfinished copy"
+check_kills "$quorvin" "$killer" 400
+check "without /proc, no signal but SIGKILL leaves a hidden unfinished copy" same "$stray" 0
+echo "without /proc, $leftovers of 50 starts killed by SIGKILL left a hidden unfinished copy"
 umount /proc
 finish

@@ -100,11 +100,12 @@ check "an opener that cannot be started is named with the reason" same "$?:$mess
   "2:quorvin: cannot start xdg-open for $folder/$today: Permission denied"
 chmod +x "$scratch/bin/xdg-open"
 
+# Even 127: only a shell's 127 means "not found".
 fresh opener-fails
-message=$(OPENER_STATUS=4 "$quorvin" 2>&1)
+message=$(OPENER_STATUS=127 "$quorvin" 2>&1)
 check "a failing opener exits 2" same "$?" 2
 check "a failing opener's status is reported" same "$message" \
-  "quorvin: cannot open $folder/$today: xdg-open exited with status 4"
+  "quorvin: cannot open $folder/$today: xdg-open exited with status 127"
 check "the note is kept when the opener fails" same "$(wc -c < "$today")" "$((${#header} + 2))"
 
 # Started with SIGINT ignored and blocked (as a background job is), the
@@ -114,24 +115,43 @@ message=$(OPENER_SIGNAL=INT env --ignore-signal=INT --block-signal=INT "$quorvin
 check "an opener ended by a signal exits 2, naming the signal" same "$?:$message" \
   "2:quorvin: cannot open $folder/$today: xdg-open was ended by signal 2 (Interrupt)"
 
+# Ctrl-C reaches the whole foreground group: an editor that takes it (as ed
+# does) carries on, and so does quorvin, to end with the editor's outcome.
 fresh interrupted
-OPENER_SLEEP=1 env --default-signal=INT "$quorvin" &
+cat > "$scratch/bin/takes-ctrl-c" <<'SH'
+#!/bin/bash
+trap 'echo interrupted >> "$RECORD"' INT
+sleep 1 & wait
+sleep 0.5
+echo "$1" >> "$RECORD"
+SH
+chmod +x "$scratch/bin/takes-ctrl-c"
+(unset DISPLAY; EDITOR=takes-ctrl-c exec setsid env --default-signal=INT,QUIT "$quorvin") &
 pid=$!
 sleep 0.5
-kill -INT "$pid"
+kill -INT -- "-$pid"
 wait "$pid"
-check "Ctrl-C while the opener runs is the opener's: quorvin ends with its outcome" \
-  same "$?:$(opened)" "0:$folder/$today"
+check "Ctrl-C taken by the editor: quorvin ends with the editor's outcome" \
+  same "$?:$(opened | tr '\n' ' ')" "0:interrupted $folder/$today "
+printf '#!/bin/sh\nkill -TERM $$\n' > "$scratch/bin/self-ending"
+chmod +x "$scratch/bin/self-ending"
+message=$(unset DISPLAY; EDITOR=self-ending "$quorvin" 2>&1)
+check "an editor ended by a signal is told so, through the shell" same "$?:${message##*$'\n'}" \
+  "2:quorvin: cannot open $folder/$today: editor \"self-ending\" was ended by signal 15 (Terminated)"
+
+fresh file-size-limit
+message=$(ulimit -f 0 && "$quorvin" 2>&1)
+check "past the file size limit the start says so and exits 1" same "$?:$message:$(ls -A)" \
+  "1:quorvin: cannot write $today in $folder: File too large:"
 
 fresh sigchld-ignored
 (trap '' CHLD && exec "$quorvin")
 check "a parent that ignores SIGCHLD still gets the opener's outcome" same "$?" 0
 
-fresh "new
-line"
+fresh $'new\nline\\n \xc2\x85 \x9b'
 message=$(PATH=/nonexistent "$quorvin" 2>&1)
-check "a newline in the folder's name keeps the message on one line" same "$message" \
-  "quorvin: cannot start xdg-open for $scratch/new\\nline/$today: not found on PATH (install xdg-utils)"
+check "control characters, C1 ones, stray bytes and backslashes in a name are escaped" \
+  same "$message" "quorvin: cannot start xdg-open for $scratch/new\\nline\\\\n \\xc2\\x85 \\x9b/$today: not found on PATH (install xdg-utils)"
 
 fresh german
 LC_ALL=de_DE.UTF-8 LANG=de_DE.UTF-8 "$quorvin"
@@ -169,6 +189,6 @@ check_crowds "$quorvin" 5 40
 
 fresh kills
 check_kills "$quorvin" "$killer" 400
-check "killed starts leave no unfinished copy behind" same "$leftovers" 0
+check "killed starts leave no unfinished copy behind" same "$leftovers:$stray" 0:0
 
 finish
