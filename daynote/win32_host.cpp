@@ -4,6 +4,7 @@
 #include <objbase.h>
 #include <shellapi.h>
 #include <shlobj.h>
+#include <shlwapi.h>
 
 #include "daynote/utf16.h"
 
@@ -74,6 +75,31 @@ class ComApartment {
  private:
   bool initialised_;
 };
+
+// Windows starts a program in its own folder when it cannot use the one it
+// was asked for (Wine does for names it cannot map), and some launchers
+// start programs in System32: a note made there would be nobody's.
+bool IsWindowsFolder(const std::wstring& folder) {
+  wchar_t windows[MAX_PATH];
+  const UINT length = GetWindowsDirectoryW(windows, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH || folder.size() < length) return false;
+  return CompareStringOrdinal(folder.c_str(), static_cast<int>(length), windows,
+                              static_cast<int>(length), TRUE) == CSTR_EQUAL &&
+         (folder.size() == length || folder[length] == L'\\');
+}
+
+// The program set up to open text files, as its command names it, whether
+// or not it is there; none if none is set up.
+std::optional<std::wstring> TextFileProgram() {
+  wchar_t command[2 * MAX_PATH];
+  DWORD size = 2 * MAX_PATH;
+  if (FAILED(AssocQueryStringW(ASSOCF_NONE, ASSOCSTR_COMMAND, L".txt", L"open", command, &size))) {
+    return std::nullopt;
+  }
+  const std::wstring line = command;
+  if (line.empty() || line[0] != L'"') return line.substr(0, line.find(L' '));
+  return line.substr(1, line.find(L'"', 1) - 1);
+}
 
 [[noreturn]] void Fail(NoteStep step, const std::string& name, DWORD error) {
   throw NoteError(step, name, CurrentFolder(), SystemMessage(error));
@@ -199,6 +225,11 @@ std::optional<std::tm> Win32Host::LocalTime(Seconds time) {
 // The file-search API finds files and folders, hidden ones too, and compares
 // names as the file system does: without regard to case.
 std::optional<std::string> Win32Host::FindEntry(const std::string& name) {
+  if (IsWindowsFolder(CurrentFolderPath().value_or(L""))) {
+    throw NoteError(NoteStep::Look, name, CurrentFolder(),
+                    "notes are not kept in the Windows folder; start Quorvin in your notes "
+                    "folder (a shortcut's \"Start in\")");
+  }
   WIN32_FIND_DATAW found;
   const HANDLE search = FindFirstFileW(ExactPath(name).c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) {
@@ -257,10 +288,15 @@ void Win32Host::Open(const std::string& name) {
   if (ShellExecuteExW(&request)) return;
   const DWORD error = GetLastError();
 
-  // No program for text files (Wine then tries the note as a program): where
-  // the system has it, the user chooses one.
-  const bool no_program = error == ERROR_NO_ASSOCIATION || error == ERROR_BAD_EXE_FORMAT;
-  if (no_program) {
+  // Wine answers a missing program for text files with "bad EXE format" (it
+  // tries the note as a program), Windows with "no association"; either may
+  // also mean a program that is set up but cannot be started.
+  const bool program_at_fault = error == ERROR_NO_ASSOCIATION ||
+                                error == ERROR_BAD_EXE_FORMAT || error == ERROR_FILE_NOT_FOUND;
+  const std::optional<std::wstring> program =
+      program_at_fault ? TextFileProgram() : std::optional<std::wstring>();
+  if (program_at_fault && !program) {
+    // Where the system has it, the user chooses a program.
     using OpenWith = HRESULT(WINAPI*)(HWND, const OPENASINFO*);
     const auto open_with = reinterpret_cast<OpenWith>(reinterpret_cast<void*>(
         GetProcAddress(GetModuleHandleW(L"shell32.dll"), "SHOpenWithDialog")));
@@ -271,11 +307,14 @@ void Win32Host::Open(const std::string& name) {
       if (SUCCEEDED(result) || result == HRESULT_FROM_WIN32(ERROR_CANCELLED)) return;
     }
   }
-  // The note is there: what is missing is a program for it.
-  const std::string reason = no_program ? "No program is set up to open text files"
-                             : error == ERROR_FILE_NOT_FOUND
-                                 ? "The program set up to open text files cannot be found"
-                                 : SystemMessage(error);
+  // The note is there: what is amiss is the program for it.
+  std::string reason = SystemMessage(error);
+  if (program_at_fault) {
+    reason = !program ? "No program is set up to open text files"
+                      : "The program set up to open text files, " + utf16::ToUtf8(*program) +
+                            (error == ERROR_FILE_NOT_FOUND ? ", cannot be found"
+                                                           : ", cannot be started");
+  }
   throw OpenerError("today's note is ready, but Windows cannot open it:\n\n" +
                     utf16::ToUtf8(path) + "\n\n" + reason);
 }

@@ -40,7 +40,7 @@ check "Quorvin.exe is marked terminal-server aware" \
 fresh normal
 wine "$program"
 check "a normal run exits 0" same "$?" 0
-check "a new note is the header with CR LF line ends, 25 bytes for a 9-letter day" \
+check "a new note is the header with CR LF line ends" \
   same "$(od -An -c "$today" | tr -s ' ')" "$(crlf_header | od -An -c | tr -s ' ')"
 check "the shell is asked to open the note's full path" same "$(recorded)" \
   "$(windows_path "$folder/$today")"
@@ -126,8 +126,9 @@ start() {  # start FOLDER: Quorvin in FOLDER, in the background; sets pid
 }
 exit_status() { wait_until_ended; ended || kill "$pid"; wait "$pid"; }
 
-# Ready but not opened: said once, naming the note, and the run ends with 2.
-opening_fails() {  # opening_fails WHY
+# Ready but not opened: said once, naming the note and the reason, and the
+# run ends with 2.
+opening_fails() {  # opening_fails WHY REASON
   fresh "$1"
   start "$folder"
   local box
@@ -137,15 +138,18 @@ opening_fails() {  # opening_fails WHY
   check "$1: the message says the note is ready" grep -q 'ready' <<< "$message"
   check "$1: the message names the note's full path" \
     grep -qF "$(windows_path "$folder/$today")" <<< "$message"
+  check "$1: the message gives the reason" grep -qF "$2" <<< "$message"
   [ -n "$box" ] && width=$(box_width Quorvin) && press_ok "$box"
   exit_status
   check "$1: exit status 2 after one message" same "$?:$(windows_named Quorvin)" "2:"
   check "$1: the note is kept" same "$(cat "$folder/$today")" "$(crlf_header)"
 }
 wine reg delete 'HKLM\Software\Classes\.txt' /f > /dev/null 2>&1
-opening_fails "no program for .txt"
+opening_fails "no program for .txt" "No program is set up to open text files"
 register '"C:\gone\editor.exe" "%1"'
-opening_fails "a program that is gone"
+opening_fails "a program that is gone" 'text files, C:\gone\editor.exe, cannot be found'
+register '"C:\windows\win.ini" "%1"'
+opening_fails "a program that is no program" 'text files, C:\windows\win.ini, cannot be started'
 register "$recorder_command"
 
 # A note path of 259 characters is legal: it opens, or (Wine's shell cannot
@@ -216,6 +220,20 @@ check "OK in the main window ends the run with exit status 1" same "$?" 1
 [ "$refusing" = "$folder" ] && chattr -i "$refusing"
 check "nothing is opened when the note cannot be created" test ! -s "$record"
 check "no note is left in the refusing folder" test ! -e "$refusing/$today"
+
+# A folder Wine cannot make the current one (a trailing dot) starts the
+# program in the Windows folder: no note there, but a message and exit 1.
+fresh "trailing dot."
+start "$folder"
+box=$(wait_for_window Quorvin)
+check "started in the Windows folder instead of its own, the program says so" \
+  grep -qF "notes are not kept in the Windows folder" <<< "$(box_text)"
+[ -n "$box" ] && press_ok "$box"
+dialog=$(wait_for_window Quorvin "$box")
+[ -n "$dialog" ] && press_ok "$dialog"
+exit_status
+check "started in the Windows folder, it makes no note there and exits 1" \
+  same "$?:$(ls "$WINEPREFIX/drive_c/windows/$today" 2> /dev/null)" "1:"
 
 # Starts at the same instant: one note, and the editor never finds it other
 # than whole.
