@@ -4,6 +4,7 @@
 
 BEGIN_MESSAGE_MAP(CDialog, CWnd)
 ON_MESSAGE_HANDLER(WM_COMMAND, OnCommand)
+ON_MESSAGE_HANDLER(WM_SHOWWINDOW, OnShowWindow)
 END_MESSAGE_MAP()
 
 INT_PTR CDialog::DoModal() {
@@ -14,9 +15,14 @@ INT_PTR CDialog::DoModal() {
                            DialogProc, reinterpret_cast<LPARAM>(this));
 }
 
-BOOL CDialog::OnInitDialog() {
-  CenterWindow();
-  return TRUE;
+// Placed as it is about to appear, not when it is made: a dialog that ends
+// before it is ever shown (the main window of a normal run) costs nothing.
+void CDialog::OnShowWindow(UINT show, LPARAM) {
+  if (show && !m_placed) {
+    CenterWindow();
+    m_placed = true;
+  }
+  Default();
 }
 
 void CDialog::OnCommand(UINT id, LPARAM) {

@@ -18,13 +18,15 @@ class CDialog : public CWnd {
   INT_PTR DoModal();
   void EndDialog(int result) { ::EndDialog(m_hWnd, result); }
 
-  // Centres the window: over its owner, or on the screen.
-  virtual BOOL OnInitDialog();
+  virtual BOOL OnInitDialog() { return TRUE; }
 
  protected:
   virtual void OnOK() { EndDialog(IDOK); }
   virtual void OnCancel() { EndDialog(IDCANCEL); }
   void OnCommand(UINT id, LPARAM control);
+  // Centres the window the first time it is shown: over its owner, or on
+  // the screen.
+  void OnShowWindow(UINT show, LPARAM status);
 
   LRESULT DefaultProcessing(UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -37,4 +39,5 @@ class CDialog : public CWnd {
   UINT m_templateId;
   CWnd* m_parent;
   bool m_passToDefault = false;  // see DefaultProcessing
+  bool m_placed = false;
 };
