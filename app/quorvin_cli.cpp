@@ -10,6 +10,7 @@
 #include <cstring>
 #include <exception>
 #include <string>
+#include <vector>
 
 #include "daynote/launch.h"
 #include "daynote/posix_host.h"
@@ -24,9 +25,10 @@ void KeepStandardStreamsTaken() {
   }
 }
 
+// A variable's value; none when it is unset or holds only blanks.
 const char* Setting(const char* variable) {
   const char* value = std::getenv(variable);
-  return value && *value ? value : nullptr;
+  return value && value[std::strspn(value, " \t")] ? value : nullptr;
 }
 
 bool IsOnPath(const std::string& program) {
@@ -60,38 +62,64 @@ daynote::Opener ChooseOpener() {
   if (!chosen) chosen = Setting("EDITOR");
   if (!chosen) chosen = IsOnPath("sensible-editor") ? "sensible-editor" : "vi";
   const std::string editor = chosen;
-  return {"editor \"" + editor + "\"", {}, "", editor};
+  // As git does: a setting with nothing for the shell to interpret is run
+  // directly, split at its blanks, so that how the editor ended is known
+  // exactly; anything else is a command line for the shell.
+  if (editor.find_first_of("|&;<>()$`\\\"'*?[]#~=%\n") != std::string::npos) {
+    return {"editor \"" + editor + "\"", {}, "", editor};
+  }
+  std::vector<std::string> words;
+  for (std::size_t start = 0; (start = editor.find_first_not_of(" \t", start)) != std::string::npos;) {
+    const std::size_t end = editor.find_first_of(" \t", start);
+    words.push_back(editor.substr(start, end - start));
+    start = end;
+  }
+  return {"editor \"" + editor + "\"", words};
 #endif
 }
 
-// The length of the UTF-8 sequence that starts at `c`; 0 if none does.
-int SequenceLength(const unsigned char* c) {
+// The length of the well-formed UTF-8 sequence that starts at `c`, and its
+// code point; 0 if none starts there (overlong forms and surrogates are not
+// well-formed).
+int Decode(const unsigned char* c, char32_t* point) {
+  static const char32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
   const int length = c[0] < 0x80             ? 1
                      : (c[0] & 0xE0) == 0xC0 ? 2
                      : (c[0] & 0xF0) == 0xE0 ? 3
                      : (c[0] & 0xF8) == 0xF0 ? 4
                                              : 0;
+  if (length <= 1) return *point = c[0], length;
+  char32_t value = c[0] & (0x7F >> length);
   for (int i = 1; i < length; ++i) {
     if ((c[i] & 0xC0) != 0x80) return 0;
+    value = value << 6 | (c[i] & 0x3F);
   }
-  return length;
+  if (value < kLeast[length] || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return 0;
+  return *point = value, length;
 }
 
-// One line whatever the folder's name holds, and no byte a terminal could
-// take for a command: control characters (C1 ones too), bytes that are not
+// Characters a terminal acts on or that change how a line reads: controls,
+// C1 ones too, line separators, and the invisible ones that reorder text.
+bool IsHidden(char32_t c) {
+  return c < 0x20 || (c >= 0x7F && c < 0xA0) || c == 0x061C || (c >= 0x200B && c <= 0x200F) ||
+         (c >= 0x2028 && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069) || c == 0xFEFF;
+}
+
+// One line whatever the folder's name holds, and nothing a terminal could
+// take for a command: hidden characters, bytes that are not well-formed
 // UTF-8, and backslashes themselves, are shown escaped.
 std::string Escaped(const char* message) {
   static const char kHex[] = "0123456789abcdef";
   std::string line;
   for (const unsigned char* c = reinterpret_cast<const unsigned char*>(message); *c;) {
-    const int length = SequenceLength(c);
+    char32_t point = 0;
+    const int length = Decode(c, &point);
     const int taken = length ? length : 1;
-    const bool control = *c < 0x20 || *c == 0x7F || (length == 2 && *c == 0xC2 && c[1] < 0xA0);
     if (*c == '\n') {
       line += "\\n";
     } else if (*c == '\\') {
       line += "\\\\";
-    } else if (control || !length) {
+    } else if (!length || IsHidden(point)) {
       for (int i = 0; i < taken; ++i) line += {'\\', 'x', kHex[c[i] >> 4], kHex[c[i] & 15]};
     } else {
       line.append(reinterpret_cast<const char*>(c), length);

@@ -105,12 +105,16 @@ class SignalDisposition {
 };
 
 // Holds back every signal that can be held, so that an unfinished copy with
-// a name is removed before any of them takes effect. SIGKILL cannot be held.
+// a name is removed before any of them takes effect. SIGKILL cannot be held,
+// nor the two the C library keeps for itself. SIGXFSZ is ignored instead:
+// held, our own write past the file size limit would leave it pending, to
+// end the start once it is let through.
 class HeldSignals {
  public:
   HeldSignals() {
     sigset_t held;
     sigfillset(&held);
+    sigdelset(&held, SIGXFSZ);
     sigprocmask(SIG_BLOCK, &held, &saved_);
   }
   HeldSignals(const HeldSignals&) = delete;
@@ -118,6 +122,7 @@ class HeldSignals {
   ~HeldSignals() { sigprocmask(SIG_SETMASK, &saved_, nullptr); }
 
  private:
+  const SignalDisposition file_size_{SIGXFSZ, SIG_IGN};
   sigset_t saved_;
 };
 
@@ -221,6 +226,18 @@ class ChildSignals {
   posix_spawnattr_t attributes_;
 };
 
+// Whether a signal's default action ends a process: only for those does a
+// shell's status 128 + N stand for signal N.
+bool EndsAProcess(int signal) {
+  switch (signal) {
+    case SIGCHLD: case SIGCONT: case SIGSTOP: case SIGTSTP:
+    case SIGTTIN: case SIGTTOU: case SIGURG: case SIGWINCH:
+      return false;
+    default:
+      return true;
+  }
+}
+
 }  // namespace
 
 Seconds PosixHost::Now() { return static_cast<Seconds>(time(nullptr)); }
@@ -312,7 +329,7 @@ void PosixHost::Open(const std::string& name) {
     const bool shell = !opener_.shell_line.empty();
     if (shell && code == 127) throw cannot_start("not found" + hint);
     if (shell && code == 126) throw cannot_start("not executable");
-    if (shell && code > 128 && code < 128 + NSIG) signal = code - 128;
+    if (shell && code > 128 && code < 128 + NSIG && EndsAProcess(code - 128)) signal = code - 128;
     if (!signal) {
       throw OpenerError("cannot open " + path + ": " + opener_.name + " exited with status " +
                         std::to_string(code));

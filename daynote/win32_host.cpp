@@ -88,17 +88,22 @@ bool IsWindowsFolder(const std::wstring& folder) {
          (folder.size() == length || folder[length] == L'\\');
 }
 
-// The program set up to open text files, as its command names it, whether
-// or not it is there; none if none is set up.
-std::optional<std::wstring> TextFileProgram() {
-  wchar_t command[2 * MAX_PATH];
-  DWORD size = 2 * MAX_PATH;
-  if (FAILED(AssocQueryStringW(ASSOCF_NONE, ASSOCSTR_COMMAND, L".txt", L"open", command, &size))) {
+// The command that opens text files, as it is set up, whether or not its
+// program is there; none if none is set up.
+std::optional<std::wstring> TextFileCommand() {
+  DWORD size = 0;
+  if (AssocQueryStringW(ASSOCF_NONE, ASSOCSTR_COMMAND, L".txt", L"open", nullptr, &size) != S_FALSE ||
+      size <= 1) {
     return std::nullopt;
   }
-  const std::wstring line = command;
-  if (line.empty() || line[0] != L'"') return line.substr(0, line.find(L' '));
-  return line.substr(1, line.find(L'"', 1) - 1);
+  std::wstring command(size, L'\0');
+  if (FAILED(AssocQueryStringW(ASSOCF_NONE, ASSOCSTR_COMMAND, L".txt", L"open", command.data(),
+                               &size))) {
+    return std::nullopt;
+  }
+  command.resize(command.find(L'\0'));
+  if (command.find_first_not_of(L" \t") == std::wstring::npos) return std::nullopt;
+  return command;
 }
 
 [[noreturn]] void Fail(NoteStep step, const std::string& name, DWORD error) {
@@ -289,13 +294,10 @@ void Win32Host::Open(const std::string& name) {
   const DWORD error = GetLastError();
 
   // Wine answers a missing program for text files with "bad EXE format" (it
-  // tries the note as a program), Windows with "no association"; either may
-  // also mean a program that is set up but cannot be started.
-  const bool program_at_fault = error == ERROR_NO_ASSOCIATION ||
-                                error == ERROR_BAD_EXE_FORMAT || error == ERROR_FILE_NOT_FOUND;
-  const std::optional<std::wstring> program =
-      program_at_fault ? TextFileProgram() : std::optional<std::wstring>();
-  if (program_at_fault && !program) {
+  // tries the note as a program), Windows with "no association".
+  const std::optional<std::wstring> command = TextFileCommand();
+  if (!command && (error == ERROR_NO_ASSOCIATION || error == ERROR_BAD_EXE_FORMAT ||
+                   error == ERROR_FILE_NOT_FOUND)) {
     // Where the system has it, the user chooses a program.
     using OpenWith = HRESULT(WINAPI*)(HWND, const OPENASINFO*);
     const auto open_with = reinterpret_cast<OpenWith>(reinterpret_cast<void*>(
@@ -307,13 +309,14 @@ void Win32Host::Open(const std::string& name) {
       if (SUCCEEDED(result) || result == HRESULT_FROM_WIN32(ERROR_CANCELLED)) return;
     }
   }
-  // The note is there: what is amiss is the program for it.
+  // The note is there: what is amiss is the program for it, which is named.
   std::string reason = SystemMessage(error);
-  if (program_at_fault) {
-    reason = !program ? "No program is set up to open text files"
-                      : "The program set up to open text files, " + utf16::ToUtf8(*program) +
-                            (error == ERROR_FILE_NOT_FOUND ? ", cannot be found"
-                                                           : ", cannot be started");
+  if (!command) {
+    reason = "No program is set up to open text files";
+  } else {
+    if (error == ERROR_FILE_NOT_FOUND) reason = "The program set up to open text files cannot be found";
+    if (error == ERROR_BAD_EXE_FORMAT) reason = "The program set up to open text files cannot be started";
+    reason += " (text files open with: " + utf16::ToUtf8(*command) + ")";
   }
   throw OpenerError("today's note is ready, but Windows cannot open it:\n\n" +
                     utf16::ToUtf8(path) + "\n\n" + reason);

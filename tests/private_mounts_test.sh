@@ -43,6 +43,9 @@ mkdir "$scratch/no-proc" && cd "$scratch/no-proc" || exit 1
 "$quorvin"
 check "without /proc a new note is whole and nothing else stays" same "$(ls -A):$(cat "$today")" \
   "$today:$header"
+message=$( (ulimit -f 0 && mkdir limited && cd limited && "$quorvin" 2>&1) | cat)
+check "without /proc too, past the file size limit the start says so" same "$message:$(ls -A limited)" \
+  "quorvin: cannot write $today in $scratch/no-proc/limited: File too large:"
 check_crowds "$quorvin" 5 40
 check_kills "$quorvin" "$killer" 400
 check "without /proc, no signal but SIGKILL leaves a hidden unfinished copy" same "$stray" 0

@@ -126,18 +126,18 @@ sleep 0.5
 echo "$1" >> "$RECORD"
 SH
 chmod +x "$scratch/bin/takes-ctrl-c"
-(unset DISPLAY; EDITOR=takes-ctrl-c exec setsid env --default-signal=INT,QUIT "$quorvin") &
+(unset DISPLAY; EDITOR="TAKEN=1 takes-ctrl-c" exec setsid env --default-signal=INT,QUIT "$quorvin") &
 pid=$!
 sleep 0.5
 kill -INT -- "-$pid"
 wait "$pid"
-check "Ctrl-C taken by the editor: quorvin ends with the editor's outcome" \
+check "Ctrl-C taken by an editor run through the shell: quorvin ends with its outcome" \
   same "$?:$(opened | tr '\n' ' ')" "0:interrupted $folder/$today "
 printf '#!/bin/sh\nkill -TERM $$\n' > "$scratch/bin/self-ending"
 chmod +x "$scratch/bin/self-ending"
-message=$(unset DISPLAY; EDITOR=self-ending "$quorvin" 2>&1)
+message=$(unset DISPLAY; EDITOR="ENDED=1 self-ending" "$quorvin" 2>&1)
 check "an editor ended by a signal is told so, through the shell" same "$?:${message##*$'\n'}" \
-  "2:quorvin: cannot open $folder/$today: editor \"self-ending\" was ended by signal 15 (Terminated)"
+  "2:quorvin: cannot open $folder/$today: editor \"ENDED=1 self-ending\" was ended by signal 15 (Terminated)"
 
 fresh file-size-limit
 message=$(ulimit -f 0 && "$quorvin" 2>&1)
@@ -148,10 +148,12 @@ fresh sigchld-ignored
 (trap '' CHLD && exec "$quorvin")
 check "a parent that ignores SIGCHLD still gets the opener's outcome" same "$?" 0
 
-fresh $'new\nline\\n \xc2\x85 \x9b'
+# A newline, a backslash, a C1 control, a stray byte, an overlong "/", a
+# surrogate and a right-to-left override; "Łódź" stays as it is.
+fresh $'new\nline\\n \xc2\x85 \x9b \xc0\xaf \xed\xa0\x80 \xe2\x80\xae Łódź'
 message=$(PATH=/nonexistent "$quorvin" 2>&1)
-check "control characters, C1 ones, stray bytes and backslashes in a name are escaped" \
-  same "$message" "quorvin: cannot start xdg-open for $scratch/new\\nline\\\\n \\xc2\\x85 \\x9b/$today: not found on PATH (install xdg-utils)"
+check "whatever could split or disguise a message in a name is escaped" same "$message" \
+  "quorvin: cannot start xdg-open for $scratch/new\\nline\\\\n \\xc2\\x85 \\x9b \\xc0\\xaf \\xed\\xa0\\x80 \\xe2\\x80\\xae Łódź/$today: not found on PATH (install xdg-utils)"
 
 fresh german
 LC_ALL=de_DE.UTF-8 LANG=de_DE.UTF-8 "$quorvin"
@@ -182,7 +184,7 @@ check "in a Wayland session xdg-open opens the note, not the editor" same "$(ope
   "$folder/$today"
 message=$(unset DISPLAY WAYLAND_DISPLAY VISUAL; EDITOR=no-such-editor "$quorvin" 2>&1)
 check "a missing editor exits 2, named" same "$?:${message##*$'\n'}" \
-  "2:quorvin: cannot start editor \"no-such-editor\" for $folder/$today: not found"
+  "2:quorvin: cannot start editor \"no-such-editor\" for $folder/$today: not found on PATH"
 
 fresh crowds
 check_crowds "$quorvin" 5 40

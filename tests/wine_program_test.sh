@@ -147,9 +147,11 @@ opening_fails() {  # opening_fails WHY REASON
 wine reg delete 'HKLM\Software\Classes\.txt' /f > /dev/null 2>&1
 opening_fails "no program for .txt" "No program is set up to open text files"
 register '"C:\gone\editor.exe" "%1"'
-opening_fails "a program that is gone" 'text files, C:\gone\editor.exe, cannot be found'
+opening_fails "a program that is gone" \
+  'cannot be found (text files open with: "C:\gone\editor.exe" "%1")'
 register '"C:\windows\win.ini" "%1"'
-opening_fails "a program that is no program" 'text files, C:\windows\win.ini, cannot be started'
+opening_fails "a program that is no program" \
+  'cannot be started (text files open with: "C:\windows\win.ini" "%1")'
 register "$recorder_command"
 
 # A note path of 259 characters is legal: it opens, or (Wine's shell cannot
