@@ -2,11 +2,12 @@
 # Quorvin.exe end to end under Wine: real windows, the shell's real "open"
 # (a recorder registered for .txt files), real files. Needs WINEPREFIX and
 # DISPLAY (the test command provides them). Screenshots go to ARTIFACTS.
-#   wine_program_test.sh Quorvin.exe recorder.exe window_tool.exe ARTIFACTS
+#   wine_program_test.sh Quorvin.exe recorder.exe window_tool.exe ARTIFACTS UXTHEME.DLL
 program=$(realpath "$1")
 recorder=$(realpath "$2")
 tool=$(realpath "$3")
 artifacts=$(mkdir -p "$4" && realpath "$4")
+planted_dll=$(realpath "$5")
 . "$(dirname "$0")/lib.sh"
 export LC_ALL=C.UTF-8  # Unix folder names reach Windows intact only so
 
@@ -65,6 +66,16 @@ check "a note beside the program does not change which note is opened" \
 check "the note beside the program is untouched" same "$(cat "beside/$today")" $'stale\r'
 check "the note is made in the current folder" same "$(head -c ${#header} "current/$today")" \
   "$header"
+
+# A DLL planted beside the program, where it is downloaded, is never loaded,
+# even with a load order that prefers a DLL of the program's own to the
+# system's, as Windows does for DLLs it does not know.
+fresh planted
+cp "$program" "$planted_dll" .
+WINEDLLOVERRIDES="$WINEDLLOVERRIDES;uxtheme=n,b" wine ./Quorvin.exe
+check "a DLL planted beside the program is not loaded" \
+  same "$?:$(ls planted-dll-was-loaded 2> /dev/null)" "0:"
+recorded > /dev/null  # let its open finish before the next case
 
 # A zone whose date differs from UTC's right now, so that a date taken from
 # UTC (or from the C runtime misreading TZ) would show.
@@ -226,6 +237,7 @@ check "no note is left in the refusing folder" test ! -e "$refusing/$today"
 # A folder Wine cannot make the current one (a trailing dot) starts the
 # program in the Windows folder: no note there, but a message and exit 1.
 fresh "trailing dot."
+rm -f "$WINEPREFIX/drive_c/windows/$today"
 start "$folder"
 box=$(wait_for_window Quorvin)
 check "started in the Windows folder instead of its own, the program says so" \
