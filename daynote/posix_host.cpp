@@ -53,6 +53,10 @@ std::vector<std::string> CaseVariants(const std::string& name) {
   return variants;
 }
 
+// The name under which /proc shows our open file `fd`, a name it can be
+// linked by.
+std::string SelfPath(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
+
 // Different for every attempt of every start, whatever the clock says.
 std::uint64_t CopySeed() {
   static std::uint64_t sequence = 0;
@@ -128,8 +132,8 @@ class HeldSignals {
 
 // A new note's content. Where the file system allows it, the file has no
 // name at all until it is saved (O_TMPFILE), so a start killed at any
-// instant leaves nothing behind; elsewhere it has a hidden one, and only
-// SIGKILL can leave that behind.
+// instant leaves nothing behind; elsewhere it has a hidden one, which only
+// signals that cannot be held (SIGKILL above all) can leave behind.
 class PosixPendingNote : public PendingNote {
  public:
   PosixPendingNote(int fd, std::string name, std::string temporary,
@@ -165,8 +169,7 @@ class PosixPendingNote : public PendingNote {
   // (EEXIST) stays another start's.
   void Save() override {
     if (temporary_.empty()) {
-      const std::string self = "/proc/self/fd/" + std::to_string(fd_);
-      if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name_.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+      if (linkat(AT_FDCWD, SelfPath(fd_).c_str(), AT_FDCWD, name_.c_str(), AT_SYMLINK_FOLLOW) != 0) {
         if (errno == EEXIST) return;
         Fail(NoteStep::Save, name_, errno);
       }
@@ -263,7 +266,7 @@ std::unique_ptr<PendingNote> PosixHost::CreatePending(const std::string& name) {
   // Naming it later goes through /proc; without /proc, a hidden name it is.
   const int unnamed = open(".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
   if (unnamed >= 0) {
-    if (access(("/proc/self/fd/" + std::to_string(unnamed)).c_str(), F_OK) == 0) {
+    if (access(SelfPath(unnamed).c_str(), F_OK) == 0) {
       return std::make_unique<PosixPendingNote>(unnamed, name, "");
     }
     close(unnamed);

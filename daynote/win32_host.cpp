@@ -47,13 +47,17 @@ std::string CurrentFolder() {
   return folder ? utf16::ToUtf8(*folder) : "the current folder";
 }
 
+// The entry `name` of `folder`; a root such as C:\ ends in its separator.
+std::wstring InFolder(const std::wstring& folder, const std::string& name) {
+  return folder + (folder.back() == L'\\' ? L"" : L"\\") + utf16::FromUtf8(name);
+}
+
 // `name` in the current folder, spelled so that Windows takes it exactly as
 // it is: at any length, with no trailing dots or spaces dropped.
 std::wstring ExactPath(const std::string& name) {
-  std::wstring path = CurrentFolderPath().value_or(L"");
-  if (path.empty()) return utf16::FromUtf8(name);  // the folder is gone: the call fails
-  if (path.back() != L'\\') path += L'\\';
-  path += utf16::FromUtf8(name);
+  const std::optional<std::wstring> folder = CurrentFolderPath();
+  if (!folder) return utf16::FromUtf8(name);  // the folder is gone: the call fails
+  const std::wstring path = InFolder(*folder, name);
   if (path.compare(0, 4, L"\\\\?\\") == 0) return path;
   if (path.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC\\" + path.substr(2);
   return L"\\\\?\\" + path;
@@ -275,9 +279,7 @@ std::unique_ptr<PendingNote> Win32Host::CreatePending(const std::string& name) {
 void Win32Host::Open(const std::string& name) {
   const std::optional<std::wstring> folder = CurrentFolderPath();
   if (!folder) throw OpenerError("cannot open " + name + ": the current folder has no path");
-  std::wstring path = *folder;
-  if (path.back() != L'\\') path += L'\\';
-  path += utf16::FromUtf8(name);
+  const std::wstring path = InFolder(*folder, name);
 
   // The entry relative to the folder, which is given apart: handed a full
   // path, the shell expands %NAME% in it and may substitute a look-alike.
