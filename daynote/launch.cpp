@@ -4,8 +4,10 @@ namespace daynote {
 namespace {
 
 // The note gets its name only once it is whole. When another start saved
-// it first, it is theirs to have written and ours only to open.
-void SaveNewNote(DayNoteHost& host, const std::string& name, const std::string& header) {
+// it first, it is theirs to have written and ours only to open. Either way
+// the note is there once Save returns: what the clean-up then leaves behind
+// is told, but does not undo the start.
+std::string SaveNewNote(DayNoteHost& host, const std::string& name, const std::string& header) {
   const std::unique_ptr<PendingNote> note = host.CreatePending(name);
   try {
     note->Write(header);
@@ -19,7 +21,12 @@ void SaveNewNote(DayNoteHost& host, const std::string& name, const std::string& 
     }
     throw;
   }
-  note->Discard();
+  try {
+    note->Discard();
+  } catch (const NoteError& cleanup) {
+    return cleanup.what();
+  }
+  return "";
 }
 
 }  // namespace
@@ -44,12 +51,13 @@ std::string CopyName(const std::string& note, std::uint64_t seed) {
   return copy;
 }
 
-void OpenTodaysNote(DayNoteHost& host) {
+TodaysNote MakeTodaysNote(DayNoteHost& host) {
   const NoteStamp stamp = MakeNoteStamp(host);
   const std::string name = NoteFileName(stamp);
-  const std::optional<std::string> entry = host.FindEntry(name);
-  if (!entry) SaveNewNote(host, name, NoteHeader(stamp));
-  host.Open(entry.value_or(name));
+  if (const std::optional<std::string> entry = host.FindEntry(name)) return {*entry, ""};
+  return {name, SaveNewNote(host, name, NoteHeader(stamp))};
 }
+
+void OpenTodaysNote(DayNoteHost& host) { host.Open(MakeTodaysNote(host).name); }
 
 }  // namespace daynote

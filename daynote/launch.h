@@ -7,6 +7,19 @@
 
 namespace daynote {
 
+// What a start made of today's note: the entry that stands for it (the new
+// note, or an existing entry whose name differs only in case), and what it
+// could not tidy up although the note is whole (a copy left beside it).
+struct TodaysNote {
+  std::string name;
+  std::string warning;  // empty when nothing is left to tell
+};
+
+// Creates today's note with its header if no entry of its name exists; opens
+// nothing. Throws as OpenTodaysNote does, but never OpenerError: once the
+// note exists whole, a failed clean-up is only a warning.
+TodaysNote MakeTodaysNote(DayNoteHost& host);
+
 // Creates today's note with its header if no entry of its name exists, then
 // asks the host to open the note. A note that exists is never written to,
 // and a new one appears under its name only once it is whole. Nothing is
