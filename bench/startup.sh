@@ -9,7 +9,7 @@ source_dir=$(cd "$(dirname "$0")/.." && pwd)
 "$source_dir/tools/deps.sh" bench > /dev/null
 cmake -S "$source_dir" --preset native > /dev/null
 cmake --build "$source_dir/build/native" --target quorvin -j "$(nproc)" > /dev/null
-quorvin=$source_dir/build/native/app/quorvin
+quorvin=$source_dir/build/native/cli/quorvin
 cmake -S "$source_dir" --preset package > /dev/null
 cmake --build --preset package -j "$(nproc)" > /dev/null
 

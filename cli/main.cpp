@@ -1,0 +1,118 @@
+// quorvin: opens today's note in a folder (the current one by default) with
+// the desktop's opener, or in the user's editor on a terminal; or makes it
+// and prints its path. Exit status 0 when the note is ready (and opened), 1
+// when it could not be made, 2 when it is ready but could not be opened, 64
+// when the command line is wrong.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "cli/escape.h"
+#include "cli/opener.h"
+#include "cli/options.h"
+#include "daynote/launch.h"
+#include "daynote/posix_host.h"
+
+namespace {
+
+constexpr int kNoteMissing = 1;
+constexpr int kNotOpened = 2;
+constexpr int kUsageError = 64;  // EX_USAGE
+
+// With a standard stream closed, the note would be given its descriptor and
+// an error message could land inside the note; keep 0 to 2 taken.
+void KeepStandardStreamsTaken() {
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (fcntl(fd, F_GETFD) < 0) open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+  }
+}
+
+// All of `text` on standard output, or a message saying why not: a script
+// reading the path must not take a cut one for the note's.
+bool Print(const std::string& text) {
+  for (std::size_t done = 0; done < text.size();) {
+    const ssize_t written = write(1, text.data() + done, text.size() - done);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) {
+      cli::Report(std::string("cannot write to standard output: ") + std::strerror(errno));
+      return false;
+    }
+    done += static_cast<std::size_t>(written);
+  }
+  return true;
+}
+
+// The note's full path, as the opener gets it; the bare name if the
+// current folder has no path any more.
+std::string FullPath(const std::string& name) {
+  std::vector<char> folder(256);
+  while (!getcwd(folder.data(), folder.size())) {
+    if (errno != ERANGE) return name;
+    folder.resize(folder.size() * 2);
+  }
+  return std::string(folder.data()) + "/" + name;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  KeepStandardStreamsTaken();
+  using Action = cli::Options::Action;
+  const cli::Options options = cli::ParseOptions(argc, argv);
+  switch (options.action) {
+    case Action::kMisused:
+      cli::Report(options.problem);
+      (void)!write(2, "Try 'quorvin --help'.\n", 22);
+      return kUsageError;
+    case Action::kHelp:
+      return Print(cli::kUsage) ? 0 : kNoteMissing;
+    case Action::kVersion:
+      return Print(cli::kVersion) ? 0 : kNoteMissing;
+    default:
+      break;
+  }
+  // The folder is the user's to make: a mistyped name must not become a
+  // folder of notes.
+  if (options.folder && chdir(options.folder->c_str()) != 0) {
+    cli::Report("cannot use folder " + *options.folder + ": " + std::strerror(errno));
+    return kNoteMissing;
+  }
+
+  const bool print_path = options.action == Action::kPrintPath;
+  const cli::OpenerChoice choice =
+      print_path ? cli::OpenerChoice{cli::OpenerChoice::Kind::kNothing, {}} : cli::ChooseOpener();
+  daynote::PosixHost host(choice.opener);
+  daynote::TodaysNote note;
+  try {
+    note = daynote::MakeTodaysNote(host);
+  } catch (const std::exception& error) {
+    cli::Report(error.what());
+    return kNoteMissing;
+  }
+  if (!note.warning.empty()) cli::Report("warning: " + note.warning);
+
+  if (print_path) return Print(FullPath(note.name) + "\n") ? 0 : kNoteMissing;
+  switch (choice.kind) {
+    case cli::OpenerChoice::Kind::kNothing:
+      return 0;
+    case cli::OpenerChoice::Kind::kNoTerminal:
+      cli::Report("today's note " + FullPath(note.name) +
+                  " is ready, but there is no desktop to open it in and no terminal for an "
+                  "editor ('quorvin --path' prints its path)");
+      return kNotOpened;
+    case cli::OpenerChoice::Kind::kOpen:
+      break;
+  }
+  try {
+    host.Open(note.name);
+    return 0;
+  } catch (const std::exception& error) {
+    cli::Report(error.what());
+    return kNotOpened;
+  }
+}

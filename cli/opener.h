@@ -1,0 +1,21 @@
+// Which program opens today's note: the desktop's opener, the user's
+// editor, or none.
+#pragma once
+
+#include "daynote/posix_host.h"
+
+namespace cli {
+
+struct OpenerChoice {
+  enum class Kind {
+    kOpen,        // run `opener`
+    kNothing,     // the editor setting is ":", which means "do not open"
+    kNoTerminal,  // an editor is wanted, but there is no terminal for it
+  };
+  Kind kind;
+  daynote::Opener opener;
+};
+
+OpenerChoice ChooseOpener();
+
+}  // namespace cli
