@@ -289,17 +289,16 @@ void PosixHost::Open(const std::string& name) {
   const std::optional<std::string> folder = CurrentFolderPath();
   if (!folder) throw OpenerError("cannot open " + name + ": the current folder has no path");
   const std::string path = *folder + "/" + name;
+  bool shell = !opener_.shell_line.empty();
   // The shell outlives a Ctrl-C that the editor takes (its trap is reset
   // to the default in the editor), and tells how the editor ended.
-  const std::vector<std::string> command =
-      opener_.shell_line.empty()
-          ? opener_.command
-          : std::vector<std::string>{"/bin/sh", "-c",
-                                     "trap : INT QUIT; " + opener_.shell_line + " \"$1\"", "sh"};
-  std::vector<char*> argv;
-  for (const std::string& word : command) argv.push_back(const_cast<char*>(word.c_str()));
-  argv.push_back(const_cast<char*>(path.c_str()));
-  argv.push_back(nullptr);
+  const auto through_shell = [&](const std::string& line, std::vector<std::string> words) {
+    words.insert(words.begin(), {"/bin/sh", "-c", "trap : INT QUIT; " + line + " \"$@\"", "sh"});
+    return words;
+  };
+  std::vector<std::string> command =
+      shell ? through_shell(opener_.shell_line, {}) : opener_.command;
+  command.push_back(path);
 
   const std::string hint = opener_.hint.empty() ? "" : " (" + opener_.hint + ")";
   const auto cannot_start = [&](const std::string& reason) {
@@ -314,8 +313,21 @@ void PosixHost::Open(const std::string& name) {
   const SignalDisposition keep_interrupts(SIGINT, SIG_IGN);
   const SignalDisposition keep_quits(SIGQUIT, SIG_IGN);
   const ChildSignals child_signals;
+  const auto spawn = [&](pid_t* child) {
+    std::vector<char*> argv;
+    for (const std::string& word : command) argv.push_back(const_cast<char*>(word.c_str()));
+    argv.push_back(nullptr);
+    return posix_spawnp(child, argv[0], nullptr, child_signals.get(), argv.data(), environ);
+  };
   pid_t child;
-  const int error = posix_spawnp(&child, argv[0], nullptr, child_signals.get(), argv.data(), environ);
+  int error = spawn(&child);
+  // As execvp does: a program the system cannot run itself (a script
+  // without "#!") is the shell's to run, which the shell knows to do.
+  if (error == ENOEXEC && !shell) {
+    shell = true;
+    command = through_shell("", command);
+    error = spawn(&child);
+  }
   if (error == ENOENT) throw cannot_start("not found on PATH" + hint);
   if (error != 0) throw cannot_start(std::strerror(error));
 
@@ -329,7 +341,6 @@ void PosixHost::Open(const std::string& name) {
     if (code == 0) return;
     // The shell's way of saying that a command could not be run, or that
     // it was ended by a signal.
-    const bool shell = !opener_.shell_line.empty();
     if (shell && code == 127) throw cannot_start("not found" + hint);
     if (shell && code == 126) throw cannot_start("not executable");
     if (shell && code > 128 && code < 128 + NSIG && EndsAProcess(code - 128)) signal = code - 128;
