@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The built quorvin command in real folders, with a recording xdg-open first
 # on PATH.
-#   quorvin_command_test.sh QUORVIN KILL_AT_RANDOM
-quorvin=$(realpath "$1")
+#   quorvin_command_test.sh QUORVIN KILL_AT_RANDOM VERSION
+export quorvin=$(realpath "$1")
 killer=$(realpath "$2")
 . "$(dirname "$0")/lib.sh"
 use_recording_opener
@@ -17,6 +17,9 @@ fresh() {  # a new empty folder to run in, and an empty record
 }
 opened() { cat "$RECORD"; }
 bytes() { od -An -c "$1" | tr -s ' '; }
+# COMMAND run by sh on a terminal of its own, as an editor needs; its output
+# without the terminal's carriage returns.
+on_terminal() { script -qec "$1" /dev/null < /dev/null | tr -d '\r'; return "${PIPESTATUS[0]}"; }
 
 fresh new
 out=$("$quorvin")
@@ -30,11 +33,38 @@ fresh existing
 printf 'my own line\n' > "$today"
 touch -d '2001-01-01 10:00' "$today"
 before=$(stat -c '%s %Y %X' "$today")
-"$quorvin" some arguments --help
-check "an existing note exits 0, arguments ignored" same "$?" 0
+mkdir elsewhere
+message=$(cd elsewhere && "$quorvin" missing 2>&1)
+check "a missing FOLDER is exit 1, named, nothing made" same "$?:$message:$(ls -A elsewhere)" \
+  "1:quorvin: cannot use folder missing: No such file or directory:"
+(cd elsewhere && "$quorvin" ..)
+check "an existing note in the FOLDER given exits 0, nothing made here" \
+  same "$?:$(ls -A elsewhere)" 0:
 check "an existing note is left untouched" same "$(stat -c '%s %Y %X' "$today"):$(cat "$today")" \
   "$before:my own line"
 check "an existing note is opened" same "$(opened)" "$folder/$today"
+
+# Help, the version and a wrong command line make nothing; "--" ends the
+# options, so that a folder may be named "-x".
+fresh usage
+mkdir -- -x
+out=$("$quorvin" --version)
+check "--version: exit 0, the version and licence" same "$?:$out" \
+  "0:quorvin $3"$'\nCopyright (C) 2026 Quorvin. MIT licence.'
+out=$("$quorvin" -ph -- -x)
+check "-ph: exit 0, the usage with every option" same "$?:$(grep -c -e '^  -p, --path ' \
+  -e '^  -h, --help ' -e '^  -V, --version ' <<< "$out"):${out%%$'\n'*}" \
+  "0:3:Usage: quorvin [OPTION]... [FOLDER]"
+for case in "--frobnicate:unknown option '--frobnicate'" "-pVx:unknown option '-x'" \
+  "--help=me:unknown option '--help=me'" "-- -x two:extra operand 'two'"; do
+  message=$("$quorvin" ${case%%:*} 2>&1)
+  check "quorvin ${case%%:*}: exit 64, one line and a hint" same "$?:$message" \
+    "64:quorvin: ${case#*:}"$'\nTry \'quorvin --help\'.'
+done
+check "help, the version and wrong command lines make nothing" same "$(ls -A):$(ls -A -- -x)" -x:
+out=$("$quorvin" -p -- -x)
+check "-p -- -x prints exactly the note's full path in -x, exit 0" same "$?:$out" "0:$folder/-x/$today"
+check "--path makes the note whole and opens nothing" same "$(cat -- "-x/$today"):$(opened)" "$header:"
 
 fresh directory
 mkdir "$today"
@@ -115,8 +145,9 @@ message=$(OPENER_SIGNAL=INT env --ignore-signal=INT --block-signal=INT "$quorvin
 check "an opener ended by a signal exits 2, naming the signal" same "$?:$message" \
   "2:quorvin: cannot open $folder/$today: xdg-open was ended by signal 2 (Interrupt)"
 
-# Ctrl-C reaches the whole foreground group: an editor that takes it (as ed
-# does) carries on, and so does quorvin, to end with the editor's outcome.
+# Ctrl-C typed on the terminal reaches the whole foreground group: an editor
+# that takes it (as ed does) carries on, and so does quorvin, to end with the
+# editor's outcome.
 fresh interrupted
 cat > "$scratch/bin/takes-ctrl-c" <<'SH'
 #!/bin/bash
@@ -126,16 +157,13 @@ sleep 0.5
 echo "$1" >> "$RECORD"
 SH
 chmod +x "$scratch/bin/takes-ctrl-c"
-(unset DISPLAY; EDITOR="TAKEN=1 takes-ctrl-c" exec setsid env --default-signal=INT,QUIT "$quorvin") &
-pid=$!
-sleep 0.5
-kill -INT -- "-$pid"
-wait "$pid"
+{ sleep 0.5; printf '\003'; } | (unset DISPLAY; EDITOR="TAKEN=1 takes-ctrl-c" \
+  exec script -qec 'exec env --default-signal=INT,QUIT "$quorvin"' /dev/null > /dev/null)
 check "Ctrl-C taken by an editor run through the shell: quorvin ends with its outcome" \
   same "$?:$(opened | tr '\n' ' ')" "0:interrupted $folder/$today "
 printf '#!/bin/sh\nkill -TERM $$\n' > "$scratch/bin/self-ending"
 chmod +x "$scratch/bin/self-ending"
-message=$(unset DISPLAY; EDITOR="ENDED=1 self-ending" "$quorvin" 2>&1)
+message=$(unset DISPLAY; EDITOR="ENDED=1 self-ending" on_terminal '"$quorvin"')
 check "an editor ended by a signal is told so, through the shell" same "$?:${message##*$'\n'}" \
   "2:quorvin: cannot open $folder/$today: editor \"ENDED=1 self-ending\" was ended by signal 15 (Terminated)"
 
@@ -164,25 +192,38 @@ fresh closed-streams
 check "with standard streams closed the note is still exact" same "$(cat "$today")" "$header"
 check "with standard streams closed the note is opened" same "$(opened)" "$folder/$today"
 
-# Without a graphical session the user's editor opens the note, its setting
-# taken as a command line, the note's path (quoted however odd) added last.
+# Without a graphical session the user's editor opens the note, on a terminal
+# only, its setting taken as git takes it, the note's path (quoted however
+# odd) added last. ":" opens nothing.
 fresh "no desktop's \"notes\""
 cat > "$scratch/bin/stand-in" <<'SH'
 #!/bin/sh
 printf '%s|' "$0" "$@" > "$RECORD"
 SH
 chmod +x "$scratch/bin/stand-in"
-(unset DISPLAY WAYLAND_DISPLAY; VISUAL="stand-in --visual" EDITOR=vi "$quorvin")
+(unset DISPLAY WAYLAND_DISPLAY VISUAL; EDITOR=: "$quorvin")
+check "EDITOR=: makes the note whole and opens nothing" same "$?:$(cat "$today"):$(opened)" "0:$header:"
+for redirect in '< /dev/null' '<&-' '> /dev/null'; do
+  message=$(unset DISPLAY WAYLAND_DISPLAY; VISUAL=stand-in on_terminal "\"\$quorvin\" $redirect")
+  check "no desktop, $redirect: exit 2, the note ready, no editor started" \
+    same "$?:$message:$(opened):$(ls -A)" "2:quorvin: today's note $folder/$today is ready, but \
+there is no desktop to open it in and no terminal for an editor ('quorvin --path' prints its path)::$today"
+done
+printf 'printf "%%s|" "$@" > "$RECORD"\n' > "$scratch/bin/no-hash-bang"
+chmod +x "$scratch/bin/no-hash-bang"
+(unset DISPLAY WAYLAND_DISPLAY VISUAL; EDITOR=no-hash-bang on_terminal '"$quorvin"')
+check "an editor script without #! is run by the shell" same "$?:$(opened)" "0:$folder/$today|"
+(unset DISPLAY WAYLAND_DISPLAY; VISUAL="stand-in --visual" EDITOR=vi on_terminal '"$quorvin"')
 check "without a desktop VISUAL wins over EDITOR" same "$?:$(opened)" \
   "0:$scratch/bin/stand-in|--visual|$folder/$today|"
-(unset DISPLAY WAYLAND_DISPLAY VISUAL; EDITOR="stand-in --wait -x" "$quorvin")
+(unset DISPLAY WAYLAND_DISPLAY VISUAL; EDITOR="stand-in --wait -x" on_terminal '"$quorvin"')
 check "an EDITOR with arguments gets the note's path last" same "$?:$(opened)" \
   "0:$scratch/bin/stand-in|--wait|-x|$folder/$today|"
 : > "$RECORD"
 (unset DISPLAY; WAYLAND_DISPLAY=wayland-0 VISUAL=stand-in "$quorvin")
 check "in a Wayland session xdg-open opens the note, not the editor" same "$(opened)" \
   "$folder/$today"
-message=$(unset DISPLAY WAYLAND_DISPLAY VISUAL; EDITOR=no-such-editor "$quorvin" 2>&1)
+message=$(unset DISPLAY WAYLAND_DISPLAY VISUAL; EDITOR=no-such-editor on_terminal '"$quorvin"')
 check "a missing editor exits 2, named" same "$?:${message##*$'\n'}" \
   "2:quorvin: cannot start editor \"no-such-editor\" for $folder/$today: not found on PATH"
 
