@@ -54,6 +54,20 @@ else()
           DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides RENAME quorvin)
   install(FILES ${generated}/changelog.gz DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/quorvin)
 
+  # The launcher entry "Today's note", with the Windows icon's largest
+  # picture as its icon, drawn at build time from the same text.
+  add_executable(make_icon ${PROJECT_SOURCE_DIR}/res/make_icon.cpp)
+  add_custom_command(OUTPUT ${generated}/quorvin.svg
+                     COMMAND ${CMAKE_COMMAND} -E make_directory ${generated}
+                     COMMAND make_icon ${PROJECT_SOURCE_DIR}/res/icon.txt ${generated}/quorvin.ico
+                             ${generated}/quorvin.svg
+                     DEPENDS make_icon ${PROJECT_SOURCE_DIR}/res/icon.txt)
+  add_custom_target(launcher_icon ALL DEPENDS ${generated}/quorvin.svg)
+  install(FILES ${packaging_dir}/quorvin.desktop
+          DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/applications)
+  install(FILES ${generated}/quorvin.svg
+          DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/icons/hicolor/scalable/apps)
+
   set(CPACK_GENERATOR DEB)
   find_program(CPACK_QUORVIN_DPKG_DEB dpkg-deb)
   set(CPACK_PACKAGING_INSTALL_PREFIX /usr)

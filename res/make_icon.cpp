@@ -1,5 +1,6 @@
-// make_icon ICON.TXT OUT.ICO: turns the text pictures of the program's icon
-// into a Windows icon file with one 16-colour image per picture.
+// make_icon ICON.TXT OUT.ICO [OUT.SVG]: turns the text pictures of the
+// program's icon into a Windows icon file with one 16-colour image per
+// picture and, for Linux desktops, the largest picture as SVG.
 //
 // A picture is a square of characters: 0-9 and a-f index the standard
 // 16-colour palette, '.' is transparent. Lines starting with '#' are notes.
@@ -72,6 +73,31 @@ std::string Image(const Picture& picture) {
   return image;
 }
 
+// One rectangle per run of a colour along a row, edges kept sharp: the same
+// pixels as the Windows icon, at any size.
+std::string Svg(const Picture& picture) {
+  const int size = static_cast<int>(picture.size());
+  char text[160];
+  std::snprintf(text, sizeof text,
+                "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%d\" height=\"%d\" "
+                "viewBox=\"0 0 %d %d\" shape-rendering=\"crispEdges\">\n",
+                size, size, size, size);
+  std::string svg = text;
+  for (int y = 0; y < size; ++y) {
+    for (int x = 0, end; x < size; x = end) {
+      for (end = x + 1; end < size && picture[y][end] == picture[y][x];) ++end;
+      const int index = ColourIndex(picture[y][x]);
+      if (index < 0) continue;
+      const std::uint8_t* rgb = kPalette[index];
+      std::snprintf(text, sizeof text,
+                    "<rect x=\"%d\" y=\"%d\" width=\"%d\" height=\"1\" fill=\"#%02x%02x%02x\"/>\n",
+                    x, y, end - x, rgb[0], rgb[1], rgb[2]);
+      svg += text;
+    }
+  }
+  return svg + "</svg>\n";
+}
+
 bool ReadPictures(const char* path, std::vector<Picture>& pictures) {
   std::ifstream in(path);
   if (!in) return false;
@@ -99,8 +125,9 @@ bool ReadPictures(const char* path, std::vector<Picture>& pictures) {
 
 int main(int argc, char** argv) {
   std::vector<Picture> pictures;
-  if (argc != 3 || !ReadPictures(argv[1], pictures)) {
-    std::fprintf(stderr, "usage: make_icon ICON.TXT OUT.ICO (square pictures of 0-9a-f.)\n");
+  if (argc < 3 || argc > 4 || !ReadPictures(argv[1], pictures)) {
+    std::fprintf(stderr,
+                 "usage: make_icon ICON.TXT OUT.ICO [OUT.SVG] (square pictures of 0-9a-f.)\n");
     return 2;
   }
   std::string header, images;
@@ -122,5 +149,12 @@ int main(int argc, char** argv) {
     images += image;
   }
   std::ofstream(argv[2], std::ios::binary) << header << images;
+  if (argc == 4) {
+    const Picture* largest = &pictures[0];
+    for (const Picture& picture : pictures) {
+      if (picture.size() > largest->size()) largest = &picture;
+    }
+    std::ofstream(argv[3], std::ios::binary) << Svg(*largest);
+  }
   return 0;
 }

@@ -50,6 +50,17 @@ today=$(date +%Y_%m_%d).txt
 check "the installed command makes today's note" same "$(cat "$scratch/notes/$today")" \
   "$(LC_ALL=C date '+%Y/%m/%d   %A')"
 check "the installed command opens it" same "$(cat "$scratch/opened")" "$scratch/notes/$today"
+# The launcher entry, started as a desktop starts it, in a home without
+# notes: its Exec line holds no escapes, so the shell reads its quoting as
+# the desktop does.
+entry=$scratch/root/usr/share/applications/quorvin.desktop
+check "the launcher entry passes desktop-file-validate" desktop-file-validate "$entry"
+check "the launcher entry's icon is installed" \
+  test -s "$scratch/root/usr/share/icons/hicolor/scalable/apps/$(sed -n 's/^Icon=//p' "$entry").svg"
+(export HOME=$scratch/home PATH=$scratch/root/usr/bin:$scratch/bin:$PATH DISPLAY=:0
+ eval "$(sed -n 's/^Exec=//p' "$entry")")
+check "the launcher entry makes and opens today's note in ~/notes" same \
+  "$?:$(cat "$scratch/home/notes/$today"):$(cat "$scratch/opened")" "0:$header:$scratch/home/notes/$today"
 check "the installed man page renders without warnings" \
   same "$(zcat "$scratch/root/usr/share/man/man1/quorvin.1.gz" | mandoc -T lint -W warning 2>&1)" ""
 finish
