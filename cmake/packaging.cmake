@@ -81,7 +81,7 @@ else()
   set(CPACK_DEBIAN_PACKAGE_RECOMMENDS xdg-utils)
   # CPack puts the summary above this and indents it.
   set(CPACK_PACKAGE_DESCRIPTION
-      "Every start names today's note from the local date (2026_12_07.txt)\nin the current directory, creates it with a one-line date header if no\nentry of that name exists, and opens it: with xdg-open in a graphical\nsession, otherwise in the user's editor. It never writes to a note that\nexists and never leaves a half-written one.")
+      "Every start names today's note from the local date (2026_12_07.txt)\nin the directory given or the current one, creates it with a one-line\ndate header if no entry of that name exists, and opens it: with xdg-open\nin a graphical session, otherwise in the user's editor on a terminal.\nIt never writes to a note that exists and never leaves a half-written\none. Its launcher entry opens the note in ~/notes.")
 endif()
 
 include(CPack)
