@@ -23,6 +23,7 @@ namespace {
 constexpr int kNoteMissing = 1;
 constexpr int kNotOpened = 2;
 constexpr int kUsageError = 64;  // EX_USAGE
+constexpr char kTryHelp[] = "Try 'quorvin --help'.\n";
 
 // With a standard stream closed, the note would be given its descriptor and
 // an error message could land inside the note; keep 0 to 2 taken.
@@ -67,7 +68,7 @@ int main(int argc, char** argv) {
   switch (options.action) {
     case Action::kMisused:
       cli::Report(options.problem);
-      (void)!write(2, "Try 'quorvin --help'.\n", 22);
+      (void)!write(2, kTryHelp, sizeof kTryHelp - 1);
       return kUsageError;
     case Action::kHelp:
       return Print(cli::kUsage) ? 0 : kNoteMissing;
