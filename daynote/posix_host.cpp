@@ -288,7 +288,15 @@ bool EndsAProcess(int signal) {
 
 }  // namespace
 
-Seconds PosixHost::Now() { return static_cast<Seconds>(time(nullptr)); }
+// time() can fail only where no clock source works; -1 is then no second
+// of 1969 but no reading at all.
+Seconds PosixHost::Now() {
+  const time_t now = time(nullptr);
+  if (now == static_cast<time_t>(-1)) {
+    throw ClockError("cannot name today's note: the clock cannot be read");
+  }
+  return static_cast<Seconds>(now);
+}
 
 std::optional<std::tm> PosixHost::LocalTime(Seconds time) {
   const time_t t = static_cast<time_t>(time);
