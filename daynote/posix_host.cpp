@@ -31,8 +31,12 @@ std::optional<std::string> CurrentFolderPath() {
 
 std::string CurrentFolder() { return CurrentFolderPath().value_or("the current folder"); }
 
+NoteError Failure(NoteStep step, const std::string& name, int error) {
+  return NoteError(step, name, CurrentFolder(), std::strerror(error ? error : EIO));
+}
+
 [[noreturn]] void Fail(NoteStep step, const std::string& name, int error) {
-  throw NoteError(step, name, CurrentFolder(), std::strerror(error ? error : EIO));
+  throw Failure(step, name, error);
 }
 
 // Every spelling of `name` that differs from it only in the case of its
@@ -77,19 +81,6 @@ void SyncFolder() {
   close(folder);
 }
 
-// Moves `from` to `to` unless `to` exists; the system says EEXIST then.
-// Where the file system cannot rename so, a second name is made instead
-// and `linked` is set: `from` still has to be removed.
-int RenameWithoutReplacing(const std::string& from, const std::string& to, bool* linked) {
-#ifdef RENAME_NOREPLACE
-  if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
-  if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) return -1;
-#endif
-  if (link(from.c_str(), to.c_str()) != 0) return -1;
-  *linked = true;
-  return 0;
-}
-
 // Restores a signal's disposition on every way out.
 class SignalDisposition {
  public:
@@ -107,6 +98,23 @@ class SignalDisposition {
   int signal_;
   struct sigaction saved_ {};
 };
+
+// Writes all of `text` to `fd`; 0, or the system's reason why not.
+int WriteAll(int fd, const std::string& text) {
+  // Past the file size limit, write fails with EFBIG and is told, rather
+  // than the start being ended by SIGXFSZ without a word.
+  const SignalDisposition told(SIGXFSZ, SIG_IGN);
+  const char* data = text.data();
+  std::size_t left = text.size();
+  while (left > 0) {
+    const ssize_t written = write(fd, data, left);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return written < 0 ? errno : EIO;
+    data += written;
+    left -= static_cast<std::size_t>(written);
+  }
+  return 0;
+}
 
 // Holds back every signal that can be held, so that an unfinished copy with
 // a name is removed before any of them takes effect. SIGKILL cannot be held,
@@ -147,43 +155,28 @@ class PosixPendingNote : public PendingNote {
   }
 
   void Write(const std::string& text) override {
-    // Past the file size limit, write fails with EFBIG and is told, rather
-    // than the start being ended by SIGXFSZ without a word.
-    const SignalDisposition told(SIGXFSZ, SIG_IGN);
-    const char* data = text.data();
-    std::size_t left = text.size();
-    while (left > 0) {
-      const ssize_t written = write(fd_, data, left);
-      if (written < 0 && errno == EINTR) continue;
-      if (written <= 0) Fail(NoteStep::Write, name_, errno);
-      data += written;
-      left -= static_cast<std::size_t>(written);
-    }
+    if (const int error = WriteAll(fd_, text)) Fail(NoteStep::Write, name_, error);
+    text_ += text;
   }
 
   void Flush() override {
     if (fsync(fd_) != 0) Fail(NoteStep::Flush, name_, errno);
   }
 
-  // Neither link nor rename replaces an entry, so a name taken meanwhile
-  // (EEXIST) stays another start's.
+  // The copy gets the note's name by the first way the file system offers.
+  // Any answer but EEXIST (the name is taken: another start was first)
+  // closes a way; when all are closed, the note is written under its own
+  // name. None of the ways ever replaces an entry.
   void Save() override {
-    if (temporary_.empty()) {
-      if (linkat(AT_FDCWD, SelfPath(fd_).c_str(), AT_FDCWD, name_.c_str(), AT_SYMLINK_FOLLOW) != 0) {
-        if (errno == EEXIST) return;
-        Fail(NoteStep::Save, name_, errno);
-      }
-    } else {
-      bool linked = false;
-      if (RenameWithoutReplacing(temporary_, name_, &linked) != 0) {
-        if (errno == EEXIST) return;
-        Fail(NoteStep::Save, name_, errno);
-      }
-      if (!linked) {
-        temporary_.clear();
-        held_.reset();
-      }
+    const int refused = GiveCopyTheName();
+    if (refused == EEXIST) return;
+    // Before the folder is synced: only the instants since the link can
+    // leave the hidden name behind. Discard tells if it stays.
+    if (!temporary_.empty() && (unlink(temporary_.c_str()) == 0 || errno == ENOENT)) {
+      temporary_.clear();
     }
+    if (refused && !WriteUnderTheName()) return;
+    if (temporary_.empty()) held_.reset();
     SyncFolder();
   }
 
@@ -200,10 +193,62 @@ class PosixPendingNote : public PendingNote {
   }
 
  private:
+  // A link to the unnamed file, else a rename of the hidden one that
+  // refuses to replace, else a second name for it; 0, or the reason the
+  // last way was refused.
+  int GiveCopyTheName() {
+    if (temporary_.empty()) {
+      const std::string self = SelfPath(fd_);
+      return linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name_.c_str(), AT_SYMLINK_FOLLOW) ? errno : 0;
+    }
+#ifdef RENAME_NOREPLACE
+    if (renameat2(AT_FDCWD, temporary_.c_str(), AT_FDCWD, name_.c_str(), RENAME_NOREPLACE) == 0) {
+      temporary_.clear();
+      return 0;
+    }
+    if (errno == EEXIST) return EEXIST;
+#endif
+    return link(temporary_.c_str(), name_.c_str()) ? errno : 0;
+  }
+
+  // The way left where a file system has none of the others (FAT and exFAT
+  // through FUSE, rclone's cloud folders): the note is created under its
+  // name if no entry holds it, and written there. Until its header is on
+  // disk, another start may find it short, and SIGKILL can leave it so:
+  // every other signal waits. False when an entry holds the name; what
+  // this start cannot finish it removes, if it is still the file made.
+  bool WriteUnderTheName() {
+    if (!held_) held_ = std::make_unique<HeldSignals>();
+    const int fd = open(name_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0 && errno == EEXIST) return false;
+    if (fd < 0) Fail(NoteStep::Save, name_, errno);
+    NoteStep step = NoteStep::Write;
+    int error = WriteAll(fd, text_);
+    if (!error && fsync(fd) != 0) {
+      step = NoteStep::Flush;
+      error = errno;
+    }
+    if (!error) {
+      close(fd);
+      return true;
+    }
+    struct stat made, entry;
+    const bool ours = fstat(fd, &made) == 0 && lstat(name_.c_str(), &entry) == 0 &&
+                      made.st_dev == entry.st_dev && made.st_ino == entry.st_ino;
+    const bool left = ours && unlink(name_.c_str()) != 0;
+    const int removal = errno;
+    close(fd);
+    if (left) {
+      throw NoteError(Failure(step, name_, error), Failure(NoteStep::Remove, name_, removal));
+    }
+    Fail(step, name_, error);
+  }
+
   int fd_;
   std::string name_;
-  std::string temporary_;  // the copy's hidden name; empty when it has none
-  std::unique_ptr<HeldSignals> held_;  // while the copy has a hidden name
+  std::string temporary_;              // the copy's hidden name; empty when it has none
+  std::string text_;                   // what the copy holds
+  std::unique_ptr<HeldSignals> held_;  // while a name shows an unfinished note
 };
 
 // Spawn attributes for a child that decides for itself what Ctrl-C means:
@@ -243,7 +288,15 @@ bool EndsAProcess(int signal) {
 
 }  // namespace
 
-Seconds PosixHost::Now() { return static_cast<Seconds>(time(nullptr)); }
+// time() can fail only where no clock source works; -1 is then no second
+// of 1969 but no reading at all.
+Seconds PosixHost::Now() {
+  const time_t now = time(nullptr);
+  if (now == static_cast<time_t>(-1)) {
+    throw ClockError("cannot name today's note: the clock cannot be read");
+  }
+  return static_cast<Seconds>(now);
+}
 
 std::optional<std::tm> PosixHost::LocalTime(Seconds time) {
   const time_t t = static_cast<time_t>(time);

@@ -25,7 +25,7 @@ class PosixHost : public DayNoteHost {
  public:
   explicit PosixHost(Opener opener) : opener_(std::move(opener)) {}
 
-  Seconds Now() override;
+  Seconds Now() override;  // throws ClockError when the clock gives no reading
   std::optional<std::tm> LocalTime(Seconds time) override;
   std::optional<std::string> FindEntry(const std::string& name) override;
   std::unique_ptr<PendingNote> CreatePending(const std::string& name) override;

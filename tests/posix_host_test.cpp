@@ -17,6 +17,13 @@
 #include "civil.h"
 #include "daynote/launch.h"
 
+static bool next_reading_fails = false;  // else time() reads the clock as the C library does
+extern "C" time_t time(time_t* out) noexcept {
+  timespec now{-1, 0};
+  if (!std::exchange(next_reading_fails, false)) clock_gettime(CLOCK_REALTIME, &now);
+  return out ? *out = now.tv_sec : now.tv_sec;
+}
+
 namespace {
 
 class ZoneScope {
@@ -83,6 +90,8 @@ TEST(PosixHostCalendar, NamesEveryDayOfFourCenturiesInTheLocalZone) {
   // Past what the C library's calendar can hold, there is no date to name.
   FixedClockHost beyond(std::numeric_limits<daynote::Seconds>::max());
   EXPECT_THROW(daynote::MakeNoteStamp(beyond), daynote::ClockError);
+  // Nor when the clock gives no reading at all: no note of 1969_12_31.
+  EXPECT_THROW((next_reading_fails = true, beyond.PosixHost::Now()), daynote::ClockError);
 }
 
 class PosixHostFolder : public ::testing::Test {
@@ -96,7 +105,7 @@ class PosixHostFolder : public ::testing::Test {
   }
   void TearDown() override {
     ASSERT_EQ(chdir(previous_), 0);
-    std::system(("rm -rf " + folder_).c_str());
+    std::system(("chattr -a " + folder_ + " 2> /dev/null; rm -rf " + folder_).c_str());
   }
   static std::string Read(const char* path) {
     std::ifstream in(path, std::ios::binary);
@@ -156,6 +165,15 @@ TEST_F(PosixHostFolder, ACopyIsUnseenUntilSavedAndNeverReplacesAnEntry) {
   struct stat status;
   ASSERT_EQ(stat("new.txt", &status), 0);
   EXPECT_EQ(status.st_mode & 0777, 0644u);  // as any new file of the user's
+}
+
+// Without /proc (as posix_host_copy_kept runs it) an append-only folder keeps the hidden copy.
+TEST_F(PosixHostFolder, AHiddenNameLeftBesideAWholeNoteIsAWarning) {
+  if (access("/proc/self/fd", F_OK) == 0 || std::system("chattr +a .") != 0) GTEST_SKIP();
+  const daynote::TodaysNote note = daynote::MakeTodaysNote(host_);
+  const std::string listing = Listing(), copy = listing.substr(0, note.name.size() + 8);
+  EXPECT_EQ(listing, copy + " " + note.name + " ");
+  EXPECT_EQ(note.warning, "cannot remove " + copy + " in " + folder_ + ": Operation not permitted");
 }
 
 }  // namespace

@@ -36,6 +36,14 @@ check "with space again the note is whole" same "$(cat "$today")" "$header"
 check "with space again the note is opened" same "$(cat "$RECORD")" "$scratch/disk/$today"
 cd / && umount "$scratch/disk"
 
+# FAT through FUSE: no unnamed file, no rename that refuses to replace, no link.
+if truncate -s 64M "$scratch/fat.img" && mkfs.vfat "$scratch/fat.img" > /dev/null &&
+   fusefat -o rw+ "$scratch/fat.img" "$scratch/disk" > /dev/null 2>&1 && cd "$scratch/disk"; then
+  "$quorvin"
+  check "on FAT a start makes a whole note, nothing else, exit 0" same "$?:$(ls -A):$(cat "$today")" "0:$today:$header"
+  check_crowds "$quorvin" 3 20 "0 "; cd / && umount "$scratch/disk"
+else echo "skipped on FAT: FUSE is refused here"; fi
+
 # Without /proc the unnamed file cannot be given a name: the note is made
 # under a hidden name and renamed, never replacing what another start made.
 mount -t tmpfs none /proc || { echo "skipped: /proc cannot be hidden"; exit 77; }
