@@ -49,13 +49,14 @@ Var Notes
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !define MUI_FINISHPAGE_TITLE "Quorvin is installed"
-!define MUI_FINISHPAGE_TEXT "Click Today's note in the Start menu to open today's note in $Notes.$\r$\n$\r$\nTo remove Quorvin, use Apps & features; your notes stay where they are."
+!define MUI_FINISHPAGE_TEXT "Click Today's note in the Start menu to open today's note in $Notes.$\r$\n$\r$\nTo remove Quorvin, use Apps && features; your notes stay where they are."
 !define MUI_FINISHPAGE_SHOWREADME
 !define MUI_FINISHPAGE_SHOWREADME_TEXT "Put a Today's note shortcut on the desktop too"
 !define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
 !define MUI_FINISHPAGE_SHOWREADME_FUNCTION DesktopShortcut
 !insertmacro MUI_PAGE_FINISH
 
+!define MUI_UNCONFIRMPAGE_TEXT_TOP "Quorvin will be removed from the folder below. Your notes and their folder are kept. Click Uninstall to start."
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 
