@@ -1,5 +1,6 @@
 # Installation and packages: on Linux the command, its man page and a Debian
-# package; on Windows the program in a zip with its read-me and licence.
+# package; on Windows the program in a zip with its read-me and licence, and
+# a setup that installs them.
 include(GNUInstallDirs)
 set(CPACK_PACKAGE_NAME quorvin)
 set(CPACK_PACKAGE_VENDOR "Quorvin")
@@ -27,6 +28,12 @@ if(WIN32)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_SYSTEM_NAME win32)
   find_program(CPACK_QUORVIN_ZIP zip REQUIRED)
+  # Beside the zip, a per-user setup made by NSIS from the same files.
+  find_program(CPACK_QUORVIN_MAKENSIS makensis REQUIRED)
+  set(CPACK_QUORVIN_NSI ${packaging_dir}/quorvin.nsi)
+  set(CPACK_QUORVIN_ICON ${PROJECT_SOURCE_DIR}/res/quorvin.ico)
+  file(STRINGS ${PROJECT_SOURCE_DIR}/res/resource.h copyright REGEX "QUORVIN_COPYRIGHT \"")
+  string(REGEX REPLACE ".*\"(.*)\".*" "\\1" CPACK_QUORVIN_COPYRIGHT "${copyright}")
 else()
   install(TARGETS quorvin RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   # A stripped program loses what dh_strip removes too: the compilers' names

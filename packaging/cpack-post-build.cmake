@@ -2,11 +2,11 @@
 # modes and entry order from the machine that builds them (its Debian package
 # even the umask), so the package is written again from the staged files, by
 # a tool that fixes them: dpkg-deb for the Debian package, Info-ZIP's zip for
-# the Windows one. SHA256SUMS beside the package then names the result.
+# the Windows one, which a setup made with NSIS then installs. SHA256SUMS
+# beside the packages names the results.
 set(epoch $ENV{SOURCE_DATE_EPOCH})
 set(staged ${CPACK_TEMPORARY_DIRECTORY})
 list(GET CPACK_PACKAGE_FILES 0 package)
-get_filename_component(package_name ${package} NAME)
 
 # Modes and times as if the build machine had no umask and no clock:
 # folders and programs 755, everything else 644, every time the commit's.
@@ -43,7 +43,21 @@ else()
   set(ENV{TZ} UTC0)
   execute_process(COMMAND ${CPACK_QUORVIN_ZIP} -X -D -q ${package} ${files}
                   WORKING_DIRECTORY ${CPACK_TOPLEVEL_DIRECTORY} COMMAND_ERROR_IS_FATAL ANY)
+  # The setup holds the same settled files: makensis keeps each file's time,
+  # and puts no time or folder of its own into the setup.
+  set(setup ${CPACK_PACKAGE_DIRECTORY}/quorvin-${CPACK_PACKAGE_VERSION}-setup.exe)
+  execute_process(COMMAND ${CPACK_QUORVIN_MAKENSIS} -V2 -INPUTCHARSET UTF8
+                          -DVERSION=${CPACK_PACKAGE_VERSION} -DPUBLISHER=${CPACK_PACKAGE_VENDOR}
+                          -DCOPYRIGHT=${CPACK_QUORVIN_COPYRIGHT} -DICON=${CPACK_QUORVIN_ICON}
+                          -DSTAGED=${staged} -DOUTFILE=${setup} ${CPACK_QUORVIN_NSI}
+                  OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY)
+  list(PREPEND package ${setup})  # the order of their names
 endif()
 
-file(SHA256 ${package} sum)
-file(WRITE ${CPACK_PACKAGE_DIRECTORY}/SHA256SUMS "${sum}  ${package_name}\n")
+set(sums "")
+foreach(file IN LISTS package)
+  file(SHA256 ${file} sum)
+  get_filename_component(name ${file} NAME)
+  string(APPEND sums "${sum}  ${name}\n")
+endforeach()
+file(WRITE ${CPACK_PACKAGE_DIRECTORY}/SHA256SUMS "${sums}")

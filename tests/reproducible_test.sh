@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The same commit, built twice in two folders, one after the other, under a
 # different umask and time zone, gives the same Debian package, Quorvin.exe
-# and Windows zip, byte for byte; where not, diffoscope shows what differs.
+# and Windows zip and setup, byte for byte; where not, diffoscope shows what differs.
 # Builds two clones of the commit at HEAD; the checkout's build/ is left alone.
 #   reproducible_test.sh [REPOSITORY]
 source=$(cd "${1:-$(dirname "$0")/..}" && pwd)
@@ -23,7 +23,7 @@ other=$scratch/other/a/longer/path/quorvin
 build "$one" 022 UTC
 build "$other" 002 Pacific/Kiritimati
 
-for artefact in build/package/quorvin_*.deb build/win32/app/Quorvin.exe build/win32/quorvin-*-win32.zip; do
+for artefact in build/package/quorvin_*.deb build/win32/app/Quorvin.exe build/win32/quorvin-*-{win32.zip,setup.exe}; do
   first=$(ls "$one"/$artefact 2> /dev/null)
   second=$(ls "$other"/$artefact 2> /dev/null)
   if [ -f "$first" ] && [ -f "$second" ]; then

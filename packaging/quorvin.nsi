@@ -1,0 +1,175 @@
+; Quorvin's setup for Windows. It installs for the user who runs it, without
+; administrator rights, asks only where the notes are kept, and puts a
+; "Today's note" shortcut in the Start menu whose "Start in" is that folder:
+; Quorvin makes its notes in the folder it is started in. The uninstaller
+; removes what the setup made and never a note or the notes folder.
+;
+; Built by the package target, which defines VERSION (the project's version,
+; four numbers), PUBLISHER, COPYRIGHT, ICON, STAGED (the folder holding the
+; files of the zip) and OUTFILE.
+;
+; For scripts and administrators:
+;   quorvin-VERSION-setup.exe /S [/NOTES=folder]
+; installs without a question, into the folder that an earlier setup was
+; given, else into Documents\Notes; the exit status is 0 only when it worked.
+
+Unicode true
+SetCompressor /SOLID lzma
+RequestExecutionLevel user
+ManifestDPIAware true
+
+!include MUI2.nsh
+!include LogicLib.nsh
+
+!define PROGRAM "Quorvin.exe"
+!define SHORTCUT "Today's note.lnk"
+!define SETTINGS_KEY "Software\Quorvin"
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Quorvin"
+
+Name "Quorvin"
+OutFile "${OUTFILE}"
+BrandingText "Quorvin ${VERSION}"
+; No InstallDir: the program's folder is fixed (see .onInit), and without one
+; the folder page does not append "Quorvin" to a notes folder picked with
+; Browse.
+AllowRootDirInstall true
+ShowInstDetails nevershow
+ShowUninstDetails nevershow
+
+Var Notes
+
+!define MUI_ICON "${ICON}"
+!define MUI_UNICON "${ICON}"
+
+!define MUI_PAGE_HEADER_TEXT "Notes folder"
+!define MUI_PAGE_HEADER_SUBTEXT "Choose where Quorvin keeps your notes."
+!define MUI_DIRECTORYPAGE_TEXT_TOP "Quorvin keeps one plain-text note per day, named from the date (for example 2026_12_07.txt). The Today's note shortcut opens today's note in the folder below, and makes the note if it is not there yet.$\r$\n$\r$\nThe folder is made if it does not exist. To keep your notes somewhere else, click Browse and choose another folder. Click Install to start."
+!define MUI_DIRECTORYPAGE_TEXT_DESTINATION "Notes folder"
+!define MUI_DIRECTORYPAGE_VARIABLE $Notes
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!define MUI_FINISHPAGE_TITLE "Quorvin is installed"
+!define MUI_FINISHPAGE_TEXT "Click Today's note in the Start menu to open today's note in $Notes.$\r$\n$\r$\nTo remove Quorvin, use Apps && features; your notes stay where they are."
+!define MUI_FINISHPAGE_SHOWREADME
+!define MUI_FINISHPAGE_SHOWREADME_TEXT "Put a Today's note shortcut on the desktop too"
+!define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
+!define MUI_FINISHPAGE_SHOWREADME_FUNCTION DesktopShortcut
+!insertmacro MUI_PAGE_FINISH
+
+!define MUI_UNCONFIRMPAGE_TEXT_TOP "Quorvin will be removed from the folder below. Your notes and their folder are kept. Click Uninstall to start."
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+
+!insertmacro MUI_LANGUAGE English
+
+VIProductVersion "${VERSION}"
+VIFileVersion "${VERSION}"
+VIAddVersionKey /LANG=${LANG_ENGLISH} ProductName "Quorvin"
+VIAddVersionKey /LANG=${LANG_ENGLISH} ProductVersion "${VERSION}"
+VIAddVersionKey /LANG=${LANG_ENGLISH} CompanyName "${PUBLISHER}"
+VIAddVersionKey /LANG=${LANG_ENGLISH} FileDescription "Quorvin setup"
+VIAddVersionKey /LANG=${LANG_ENGLISH} FileVersion "${VERSION}"
+VIAddVersionKey /LANG=${LANG_ENGLISH} LegalCopyright "${COPYRIGHT}"
+
+; The folder a setup run before chose is kept, so that running a newer setup
+; over an installed one changes the program and nothing else. $DOCUMENTS is
+; the user's own Documents folder, wherever it has been moved.
+Function .onInit
+  SetShellVarContext current
+  StrCpy $INSTDIR "$LOCALAPPDATA\Programs\Quorvin"
+  ReadRegStr $Notes HKCU "${SETTINGS_KEY}" "Notes folder"
+  ${If} $Notes == ""
+    StrCpy $Notes "$DOCUMENTS\Notes"
+  ${EndIf}
+  ; /NOTES=folder, the command line split as every Windows program splits
+  ; it, so that the option, or the folder, may be quoted.
+  System::Call 'kernel32::GetCommandLineW() p .r0'
+  System::Call 'shell32::CommandLineToArgvW(p r0, *i 0 r2) p .r1'
+  IntOp $2 $2 - 1
+  ${For} $3 1 $2
+    IntOp $4 $3 * ${NSIS_PTR_SIZE}
+    IntOp $4 $1 + $4
+    System::Call '*$4(w .r5)'
+    StrCpy $6 $5 7
+    ${If} $6 == "/NOTES="
+      StrCpy $Notes $5 "" 7
+    ${EndIf}
+  ${Next}
+  System::Call 'kernel32::LocalFree(p r1)'
+FunctionEnd
+
+; In silent mode a message box takes its /SD answer, so every failure ends
+; the setup with a non-zero exit status (Abort gives 2).
+!macro Fail WHAT
+  MessageBox MB_ICONSTOP|MB_OK "${WHAT}" /SD IDOK
+  Abort "${WHAT}"
+!macroend
+
+Section "Quorvin" SectionProgram
+  ; A relative folder given with /NOTES= is taken from the current folder,
+  ; and the shortcut gets it whole.
+  StrCpy $0 $Notes
+  ${If} $0 != ""
+    CreateDirectory $0
+    GetFullPathName $Notes $0
+  ${EndIf}
+  ${If} $Notes == ""
+  ${OrIfNot} ${FileExists} "$Notes\*"
+    !insertmacro Fail "The notes folder $0 cannot be made. Choose another folder and run the setup again."
+  ${EndIf}
+
+  ClearErrors
+  SetOutPath $INSTDIR
+  File "${STAGED}/${PROGRAM}"
+  File "${STAGED}/README.txt"
+  File "${STAGED}/LICENSE.txt"
+  WriteUninstaller "$INSTDIR\Uninstall.exe"
+  ; A shortcut's "Start in" is the output folder at the time it is made.
+  SetOutPath $Notes
+  CreateShortcut "$SMPROGRAMS\${SHORTCUT}" "$INSTDIR\${PROGRAM}" "" "$INSTDIR\${PROGRAM}" 0 \
+    SW_SHOWNORMAL "" "Open today's note in $Notes"
+  WriteRegStr HKCU "${SETTINGS_KEY}" "Notes folder" $Notes
+
+  ; What "Apps & features" shows and runs.
+  WriteRegStr HKCU "${UNINSTALL_KEY}" DisplayName "Quorvin"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" DisplayVersion "${VERSION}"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" Publisher "${PUBLISHER}"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" DisplayIcon "$INSTDIR\${PROGRAM}"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" InstallLocation "$INSTDIR"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" UninstallString '"$INSTDIR\Uninstall.exe"'
+  WriteRegStr HKCU "${UNINSTALL_KEY}" QuietUninstallString '"$INSTDIR\Uninstall.exe" /S'
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" NoModify 1
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" NoRepair 1
+  SectionGetSize ${SectionProgram} $1
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" EstimatedSize $1
+  ; A file that could not be written (in silent mode File ignores it) or a
+  ; key that could not be set leaves the error flag.
+  ${If} ${Errors}
+    !insertmacro Fail "Quorvin could not be installed completely in $INSTDIR. Close Quorvin if it is running and run the setup again."
+  ${EndIf}
+SectionEnd
+
+Function DesktopShortcut
+  SetOutPath $Notes
+  CreateShortcut "$DESKTOP\${SHORTCUT}" "$INSTDIR\${PROGRAM}" "" "$INSTDIR\${PROGRAM}" 0 \
+    SW_SHOWNORMAL "" "Open today's note in $Notes"
+FunctionEnd
+
+Function un.onInit
+  SetShellVarContext current
+FunctionEnd
+
+; Only what the setup made, by name: the notes folder may be anywhere, even
+; inside the program's folder, and RMDir without /r leaves a folder that
+; still holds anything.
+Section Uninstall
+  Delete "$SMPROGRAMS\${SHORTCUT}"
+  Delete "$DESKTOP\${SHORTCUT}"
+  Delete "$INSTDIR\${PROGRAM}"
+  Delete "$INSTDIR\README.txt"
+  Delete "$INSTDIR\LICENSE.txt"
+  Delete "$INSTDIR\Uninstall.exe"
+  RMDir $INSTDIR
+  DeleteRegKey HKCU "${UNINSTALL_KEY}"
+  DeleteRegKey HKCU "${SETTINGS_KEY}"
+SectionEnd
