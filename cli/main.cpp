@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 #include <exception>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -48,12 +49,13 @@ bool Print(const std::string& text) {
   return true;
 }
 
-// The note's full path, as the opener gets it; the bare name if the
-// current folder has no path any more.
-std::string FullPath(const std::string& name) {
+// The note's full path, as the opener gets it; none, errno saying why, if
+// the current folder's path cannot be found (it was removed, or a folder
+// above it cannot be read).
+std::optional<std::string> FullPath(const std::string& name) {
   std::vector<char> folder(256);
   while (!getcwd(folder.data(), folder.size())) {
-    if (errno != ERANGE) return name;
+    if (errno != ERANGE) return std::nullopt;
     folder.resize(folder.size() * 2);
   }
   return std::string(folder.data()) + "/" + name;
@@ -97,12 +99,18 @@ int main(int argc, char** argv) {
   }
   if (!note.warning.empty()) cli::Report("warning: " + note.warning);
 
-  if (print_path) return Print(FullPath(note.name) + "\n") ? 0 : kNoteMissing;
+  if (print_path) {
+    // A bare name would be a path into whatever folder the script is in.
+    const std::optional<std::string> path = FullPath(note.name);
+    if (path) return Print(*path + "\n") ? 0 : kNoteMissing;
+    cli::Report("cannot print the full path of " + note.name + ": " + std::strerror(errno));
+    return kNoteMissing;
+  }
   switch (choice.kind) {
     case cli::OpenerChoice::Kind::kNothing:
       return 0;
     case cli::OpenerChoice::Kind::kNoTerminal:
-      cli::Report("today's note " + FullPath(note.name) +
+      cli::Report("today's note " + FullPath(note.name).value_or(note.name) +
                   " is ready, but there is no desktop to open it in and no terminal for an "
                   "editor ('quorvin --path' prints its path)");
       return kNotOpened;
