@@ -26,17 +26,26 @@ constexpr int kNotOpened = 2;
 constexpr int kUsageError = 64;  // EX_USAGE
 constexpr char kTryHelp[] = "Try 'quorvin --help'.\n";
 
+// Standard output was closed when we started: it now writes to /dev/null.
+bool output_closed = false;
+
 // With a standard stream closed, the note would be given its descriptor and
 // an error message could land inside the note; keep 0 to 2 taken.
 void KeepStandardStreamsTaken() {
   for (int fd = 0; fd <= 2; ++fd) {
-    if (fcntl(fd, F_GETFD) < 0) open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+    if (fcntl(fd, F_GETFD) >= 0) continue;
+    open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+    if (fd == 1) output_closed = true;
   }
 }
 
 // All of `text` on standard output, or a message saying why not: a script
-// reading the path must not take a cut one for the note's.
+// reading the path must not take a cut one, or none, for the note's.
 bool Print(const std::string& text) {
+  if (output_closed) {
+    cli::Report(std::string("cannot write to standard output: ") + std::strerror(EBADF));
+    return false;
+  }
   for (std::size_t done = 0; done < text.size();) {
     const ssize_t written = write(1, text.data() + done, text.size() - done);
     if (written < 0 && errno == EINTR) continue;

@@ -191,6 +191,9 @@ fresh closed-streams
 "$quorvin" >&- 2>&- <&-
 check "with standard streams closed the note is still exact" same "$(cat "$today")" "$header"
 check "with standard streams closed the note is opened" same "$(opened)" "$folder/$today"
+message=$("$quorvin" -p 2>&1 >&-)
+check "--path into a closed standard output: exit 1, said" same "$?:$message" \
+  "1:quorvin: cannot write to standard output: Bad file descriptor"
 
 # Without a graphical session the user's editor opens the note, on a terminal
 # only, its setting taken as git takes it, the note's path (quoted however
