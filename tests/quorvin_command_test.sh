@@ -56,7 +56,7 @@ check "-ph: exit 0, the usage with every option" same "$?:$(grep -c -e '^  -p, -
   -e '^  -h, --help ' -e '^  -V, --version ' <<< "$out"):${out%%$'\n'*}" \
   "0:3:Usage: quorvin [OPTION]... [FOLDER]"
 for case in "--frobnicate:unknown option '--frobnicate'" "-pVx:unknown option '-x'" \
-  "--help=me:unknown option '--help=me'" "-- -x two:extra operand 'two'"; do
+  "--pa=me:option '--path' takes no argument" "-- -x two:extra operand 'two'"; do
   message=$("$quorvin" ${case%%:*} 2>&1)
   check "quorvin ${case%%:*}: exit 64, one line and a hint" same "$?:$message" \
     "64:quorvin: ${case#*:}"$'\nTry \'quorvin --help\'.'
