@@ -381,6 +381,12 @@ void PosixHost::Open(const std::string& name) {
     command = through_shell("", command);
     error = spawn(&child);
   }
+  // A name with a slash is never looked up on PATH; a program that is
+  // there yet gives ENOENT is a script whose #! interpreter is missing.
+  if (error == ENOENT && command[0].find('/') != std::string::npos) {
+    throw cannot_start(access(command[0].c_str(), F_OK) == 0 ? "its #! interpreter is not found"
+                                                             : "not found");
+  }
   if (error == ENOENT) throw cannot_start("not found on PATH" + hint);
   if (error != 0) throw cannot_start(std::strerror(error));
 

@@ -229,6 +229,10 @@ check "in a Wayland session xdg-open opens the note, not the editor" same "$(ope
 message=$(unset DISPLAY WAYLAND_DISPLAY VISUAL; EDITOR=no-such-editor on_terminal '"$quorvin"')
 check "a missing editor exits 2, named" same "$?:${message##*$'\n'}" \
   "2:quorvin: cannot start editor \"no-such-editor\" for $folder/$today: not found on PATH"
+printf '#!/no/such/sh\n' > "$scratch/bin/lost-sh" && chmod +x "$scratch/bin/lost-sh"
+message=$(unset DISPLAY WAYLAND_DISPLAY VISUAL; EDITOR=$scratch/bin/lost-sh on_terminal '"$quorvin"')
+check "an editor script whose #! program is missing is named so" same "$?:${message##*: }" \
+  "2:its #! interpreter is not found"
 
 fresh crowds
 check_crowds "$quorvin" 5 40
