@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 #include <exception>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,17 +26,26 @@ constexpr int kNotOpened = 2;
 constexpr int kUsageError = 64;  // EX_USAGE
 constexpr char kTryHelp[] = "Try 'quorvin --help'.\n";
 
+// Standard output was closed when we started: it now writes to /dev/null.
+bool output_closed = false;
+
 // With a standard stream closed, the note would be given its descriptor and
 // an error message could land inside the note; keep 0 to 2 taken.
 void KeepStandardStreamsTaken() {
   for (int fd = 0; fd <= 2; ++fd) {
-    if (fcntl(fd, F_GETFD) < 0) open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+    if (fcntl(fd, F_GETFD) >= 0) continue;
+    open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+    if (fd == 1) output_closed = true;
   }
 }
 
 // All of `text` on standard output, or a message saying why not: a script
-// reading the path must not take a cut one for the note's.
+// reading the path must not take a cut one, or none, for the note's.
 bool Print(const std::string& text) {
+  if (output_closed) {
+    cli::Report(std::string("cannot write to standard output: ") + std::strerror(EBADF));
+    return false;
+  }
   for (std::size_t done = 0; done < text.size();) {
     const ssize_t written = write(1, text.data() + done, text.size() - done);
     if (written < 0 && errno == EINTR) continue;
@@ -48,12 +58,13 @@ bool Print(const std::string& text) {
   return true;
 }
 
-// The note's full path, as the opener gets it; the bare name if the
-// current folder has no path any more.
-std::string FullPath(const std::string& name) {
+// The note's full path, as the opener gets it; none, errno saying why, if
+// the current folder's path cannot be found (it was removed, or a folder
+// above it cannot be read).
+std::optional<std::string> FullPath(const std::string& name) {
   std::vector<char> folder(256);
   while (!getcwd(folder.data(), folder.size())) {
-    if (errno != ERANGE) return name;
+    if (errno != ERANGE) return std::nullopt;
     folder.resize(folder.size() * 2);
   }
   return std::string(folder.data()) + "/" + name;
@@ -97,12 +108,18 @@ int main(int argc, char** argv) {
   }
   if (!note.warning.empty()) cli::Report("warning: " + note.warning);
 
-  if (print_path) return Print(FullPath(note.name) + "\n") ? 0 : kNoteMissing;
+  if (print_path) {
+    // A bare name would be a path into whatever folder the script is in.
+    const std::optional<std::string> path = FullPath(note.name);
+    if (path) return Print(*path + "\n") ? 0 : kNoteMissing;
+    cli::Report("cannot print the full path of " + note.name + ": " + std::strerror(errno));
+    return kNoteMissing;
+  }
   switch (choice.kind) {
     case cli::OpenerChoice::Kind::kNothing:
       return 0;
     case cli::OpenerChoice::Kind::kNoTerminal:
-      cli::Report("today's note " + FullPath(note.name) +
+      cli::Report("today's note " + FullPath(note.name).value_or(note.name) +
                   " is ready, but there is no desktop to open it in and no terminal for an "
                   "editor ('quorvin --path' prints its path)");
       return kNotOpened;

@@ -2,8 +2,6 @@
 
 #include <getopt.h>
 
-#include <cstring>
-
 namespace cli {
 
 const char kUsage[] =
@@ -43,12 +41,17 @@ Options ParseOptions(int argc, char** argv) {
     } else if (c == 'V') {
       version = true;
     } else {
-      // A short option's letter is only in optopt; a long option is 0 there
-      // (or its own letter, given an argument it takes none of) and its
-      // text the word before optind.
-      const bool is_long = optopt == 0 || std::strchr("phV", optopt);
+      // A long option given an argument it takes none of ("--path=~/notes")
+      // is known: optopt holds its letter. Otherwise a short option's letter
+      // is only in optopt; an unknown long option is 0 there and its text
+      // the word before optind.
+      for (const option* known = kLong; optopt && known->name; ++known) {
+        if (known->val == optopt) {
+          return misused(std::string("option '--") + known->name + "' takes no argument");
+        }
+      }
       return misused("unknown option '" +
-                     (is_long ? std::string(argv[optind - 1]) : std::string{'-', char(optopt)}) +
+                     (optopt ? std::string{'-', char(optopt)} : std::string(argv[optind - 1])) +
                      "'");
     }
   }

@@ -138,15 +138,43 @@ class HeldSignals {
   sigset_t saved_;
 };
 
+// Whether the file system can give the still empty copy `temporary` of
+// note `name` a name without replacing one, tried on a new hidden name:
+// renamed there (the copy's name changes), or linked there and unlinked
+// (`kept` is that name if it stays). Where it cannot (FAT and exFAT through
+// FUSE), the copy is of no use, and a start killed while it was written
+// and flushed would leave it.
+bool NamesWithoutReplacing(const std::string& name, std::string& temporary, std::string& kept) {
+  const std::string other = CopyName(name, CopySeed());
+#ifdef RENAME_NOREPLACE
+  if (renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, other.c_str(), RENAME_NOREPLACE) == 0) {
+    temporary = other;
+    return true;
+  }
+  // Refused for another reason than the flag (an append-only folder):
+  // saving finds out which way is left.
+  if (errno != EINVAL) return true;
+#endif
+  if (link(temporary.c_str(), other.c_str()) != 0) return errno == EEXIST;
+  if (unlink(other.c_str()) != 0) kept = other;
+  return true;
+}
+
 // A new note's content. Where the file system allows it, the file has no
 // name at all until it is saved (O_TMPFILE), so a start killed at any
 // instant leaves nothing behind; elsewhere it has a hidden one, which only
-// signals that cannot be held (SIGKILL above all) can leave behind.
+// signals that cannot be held (SIGKILL above all) can leave behind. Where
+// neither can be given the note's name, the content waits in memory
+// (fd -1) to be written under the note's name.
 class PosixPendingNote : public PendingNote {
  public:
   PosixPendingNote(int fd, std::string name, std::string temporary,
-                   std::unique_ptr<HeldSignals> held = nullptr)
-      : fd_(fd), name_(std::move(name)), temporary_(std::move(temporary)), held_(std::move(held)) {}
+                   std::unique_ptr<HeldSignals> held = nullptr, std::string kept = "")
+      : fd_(fd),
+        name_(std::move(name)),
+        temporary_(std::move(temporary)),
+        kept_(std::move(kept)),
+        held_(std::move(held)) {}
   PosixPendingNote(const PosixPendingNote&) = delete;
   PosixPendingNote& operator=(const PosixPendingNote&) = delete;
   ~PosixPendingNote() override {
@@ -155,12 +183,14 @@ class PosixPendingNote : public PendingNote {
   }
 
   void Write(const std::string& text) override {
-    if (const int error = WriteAll(fd_, text)) Fail(NoteStep::Write, name_, error);
+    if (fd_ >= 0) {
+      if (const int error = WriteAll(fd_, text)) Fail(NoteStep::Write, name_, error);
+    }
     text_ += text;
   }
 
   void Flush() override {
-    if (fsync(fd_) != 0) Fail(NoteStep::Flush, name_, errno);
+    if (fd_ >= 0 && fsync(fd_) != 0) Fail(NoteStep::Flush, name_, errno);
   }
 
   // The copy gets the note's name by the first way the file system offers.
@@ -168,7 +198,7 @@ class PosixPendingNote : public PendingNote {
   // closes a way; when all are closed, the note is written under its own
   // name. None of the ways ever replaces an entry.
   void Save() override {
-    const int refused = GiveCopyTheName();
+    const int refused = fd_ >= 0 ? GiveCopyTheName() : EPERM;
     if (refused == EEXIST) return;
     // Before the folder is synced: only the instants since the link can
     // leave the hidden name behind. Discard tells if it stays.
@@ -183,13 +213,17 @@ class PosixPendingNote : public PendingNote {
   void Discard() override {
     if (fd_ >= 0) close(fd_);
     fd_ = -1;
-    if (temporary_.empty()) return;
-    const std::string temporary = std::move(temporary_);
-    temporary_.clear();
-    const bool removed = unlink(temporary.c_str()) == 0 || errno == ENOENT;
-    const int error = errno;
+    std::string left;
+    int error = 0;
+    for (std::string* copy : {&kept_, &temporary_}) {
+      if (!copy->empty() && unlink(copy->c_str()) != 0 && errno != ENOENT) {
+        left += (left.empty() ? "" : " and ") + *copy;
+        error = errno;
+      }
+      copy->clear();
+    }
     held_.reset();
-    if (!removed) Fail(NoteStep::Remove, temporary, error);
+    if (!left.empty()) Fail(NoteStep::Remove, left, error);
   }
 
  private:
@@ -247,6 +281,7 @@ class PosixPendingNote : public PendingNote {
   int fd_;
   std::string name_;
   std::string temporary_;              // the copy's hidden name; empty when it has none
+  std::string kept_;                   // a second name of the copy removal refused
   std::string text_;                   // what the copy holds
   std::unique_ptr<HeldSignals> held_;  // while a name shows an unfinished note
 };
@@ -331,8 +366,16 @@ std::unique_ptr<PendingNote> PosixHost::CreatePending(const std::string& name) {
     std::string temporary = CopyName(name, CopySeed());
     const int fd =
         open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    std::string kept;
+    if (fd >= 0 && NamesWithoutReplacing(name, temporary, kept)) {
+      return std::make_unique<PosixPendingNote>(fd, name, std::move(temporary), std::move(held),
+                                                std::move(kept));
+    }
     if (fd >= 0) {
-      return std::make_unique<PosixPendingNote>(fd, name, std::move(temporary), std::move(held));
+      close(fd);
+      const bool gone = unlink(temporary.c_str()) == 0;
+      return std::make_unique<PosixPendingNote>(-1, name, "", std::move(held),
+                                                gone ? "" : temporary);
     }
     if (errno != EEXIST || attempt == 100) Fail(NoteStep::Create, name, errno);
   }
@@ -380,6 +423,12 @@ void PosixHost::Open(const std::string& name) {
     shell = true;
     command = through_shell("", command);
     error = spawn(&child);
+  }
+  // A name with a slash is never looked up on PATH; a program that is
+  // there yet gives ENOENT is a script whose #! interpreter is missing.
+  if (error == ENOENT && command[0].find('/') != std::string::npos) {
+    throw cannot_start(access(command[0].c_str(), F_OK) == 0 ? "its #! interpreter is not found"
+                                                             : "not found");
   }
   if (error == ENOENT) throw cannot_start("not found on PATH" + hint);
   if (error != 0) throw cannot_start(std::strerror(error));

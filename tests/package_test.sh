@@ -40,7 +40,7 @@ readelf -n "$(c++ -print-file-name=Scrt1.o)" | grep -q 'IBT, SHSTK' || unmarked=
 hardening=$(hardening-check --nofortify "${unmarked[@]}" "$scratch/root/usr/bin/quorvin")
 check "hardening-check passes the installed command" test $? -eq 0
 echo "$hardening"
-mkdir -p "$scratch/bin" "$scratch/notes"
+mkdir -p "$scratch/bin" "$scratch/notes" "$scratch/home"
 printf '#!/bin/sh\nprintf "%%s\\n" "$1" > "%s/opened"\n' "$scratch" > "$scratch/bin/xdg-open"
 chmod +x "$scratch/bin/xdg-open"
 # In a graphical session, where the note goes to xdg-open.
@@ -61,6 +61,8 @@ check "the launcher entry's icon is installed" \
  eval "$(sed -n 's/^Exec=//p' "$entry")")
 check "the launcher entry makes and opens today's note in ~/notes" same \
   "$?:$(cat "$scratch/home/notes/$today"):$(cat "$scratch/opened")" "0:$header:$scratch/home/notes/$today"
+(cd "$scratch/home/notes" && unset HOME && eval "$(sed -n 's/^Exec=//p' "$entry")" 2> /dev/null)
+check "without HOME the launcher entry makes no folder named ~" same "$?:$(ls -A "$scratch/home/notes")" "2:$today"
 check "the installed man page renders without warnings" \
   same "$(zcat "$scratch/root/usr/share/man/man1/quorvin.1.gz" | mandoc -T lint -W warning 2>&1)" ""
 finish

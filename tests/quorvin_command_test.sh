@@ -56,7 +56,7 @@ check "-ph: exit 0, the usage with every option" same "$?:$(grep -c -e '^  -p, -
   -e '^  -h, --help ' -e '^  -V, --version ' <<< "$out"):${out%%$'\n'*}" \
   "0:3:Usage: quorvin [OPTION]... [FOLDER]"
 for case in "--frobnicate:unknown option '--frobnicate'" "-pVx:unknown option '-x'" \
-  "--help=me:unknown option '--help=me'" "-- -x two:extra operand 'two'"; do
+  "--pa=me:option '--path' takes no argument" "-- -x two:extra operand 'two'"; do
   message=$("$quorvin" ${case%%:*} 2>&1)
   check "quorvin ${case%%:*}: exit 64, one line and a hint" same "$?:$message" \
     "64:quorvin: ${case#*:}"$'\nTry \'quorvin --help\'.'
@@ -191,6 +191,9 @@ fresh closed-streams
 "$quorvin" >&- 2>&- <&-
 check "with standard streams closed the note is still exact" same "$(cat "$today")" "$header"
 check "with standard streams closed the note is opened" same "$(opened)" "$folder/$today"
+message=$("$quorvin" -p 2>&1 >&-)
+check "--path into a closed standard output: exit 1, said" same "$?:$message" \
+  "1:quorvin: cannot write to standard output: Bad file descriptor"
 
 # Without a graphical session the user's editor opens the note, on a terminal
 # only, its setting taken as git takes it, the note's path (quoted however
@@ -226,6 +229,10 @@ check "in a Wayland session xdg-open opens the note, not the editor" same "$(ope
 message=$(unset DISPLAY WAYLAND_DISPLAY VISUAL; EDITOR=no-such-editor on_terminal '"$quorvin"')
 check "a missing editor exits 2, named" same "$?:${message##*$'\n'}" \
   "2:quorvin: cannot start editor \"no-such-editor\" for $folder/$today: not found on PATH"
+printf '#!/no/such/sh\n' > "$scratch/bin/lost-sh" && chmod +x "$scratch/bin/lost-sh"
+message=$(unset DISPLAY WAYLAND_DISPLAY VISUAL; EDITOR=$scratch/bin/lost-sh on_terminal '"$quorvin"')
+check "an editor script whose #! program is missing is named so" same "$?:${message##*: }" \
+  "2:its #! interpreter is not found"
 
 fresh crowds
 check_crowds "$quorvin" 5 40
