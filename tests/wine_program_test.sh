@@ -70,13 +70,14 @@ check "the note is made in the current folder" same "$(head -c ${#header} "curre
 # A DLL planted beside the program, where it is downloaded, is never loaded,
 # even with a load order that prefers a DLL of the program's own to the
 # system's, as Windows does for DLLs it does not know: not the shell's
-# libraries, which the program loads itself, nor any they load in turn, nor
-# what windows and the shell's "open" load. (USER32 and msvcrt, which it
-# imports, are loaded with it, and under Wine so are the DLLs they import.)
-check "Quorvin.exe imports from KERNEL32, msvcrt and USER32 only" same \
+# libraries or USER32, which the program loads itself once it has restricted
+# the search, nor any they load in turn, nor what windows and the shell's
+# "open" load. (msvcrt, the C runtime, is imported: loaded with the program.)
+check "Quorvin.exe imports from KERNEL32 and msvcrt only" same \
   "$(i686-w64-mingw32-objdump -p "$program" | sed -n 's/.*DLL Name: //p' | sort | tr '\n' ' ')" \
-  "KERNEL32.dll USER32.dll msvcrt.dll "
-for dll in shell32 shlwapi shcore ole32 combase rpcrt4 oleaut32 actxprxy uxtheme; do
+  "KERNEL32.dll msvcrt.dll "
+for dll in user32 gdi32 win32u imm32 version advapi32 sechost ucrtbase zlib1 shell32 shlwapi \
+  shcore ole32 combase rpcrt4 oleaut32 actxprxy uxtheme; do
   fresh "planted $dll"
   cp "$program" . && cp "$planted_dll" "$dll.dll"
   WINEDLLOVERRIDES="$WINEDLLOVERRIDES;$dll=n,b" wine ./Quorvin.exe
