@@ -132,7 +132,7 @@ std::optional<std::wstring> TextFileCommand() {
   return command;
 }
 
-// Whether `path` leads to a file or folder, through any links it is.
+// Whether `path` leads to a file or folder, following any links.
 bool Reaches(const std::wstring& path) {
   const HANDLE entry = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -231,11 +231,7 @@ class Win32PendingNote : public PendingNote {
       if (c == '\n') stored += '\r';
       stored += c;
     }
-    DWORD written = 0;
-    if (!WriteFile(file_, stored.data(), static_cast<DWORD>(stored.size()), &written, nullptr) ||
-        written != stored.size()) {
-      Fail(NoteStep::Write, name_, GetLastError());
-    }
+    Store(stored);
     content_ += stored;
   }
 
@@ -265,6 +261,14 @@ class Win32PendingNote : public PendingNote {
   }
 
  private:
+  void Store(const std::string& bytes) {
+    DWORD written = 0;
+    if (!WriteFile(file_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+        written != bytes.size()) {
+      Fail(NoteStep::Write, name_, GetLastError());
+    }
+  }
+
   // Deleted when closed, or not; false if the system refuses. A mark given
   // when the file was created cannot be lifted so.
   bool SetDeleteOnClose(bool deleted) {
@@ -286,12 +290,7 @@ class Win32PendingNote : public PendingNote {
     // Where the file system cannot delete on close, the copy is removed
     // by name instead; only a start killed meanwhile leaves it then.
     SetDeleteOnClose(true);
-    DWORD written = 0;
-    if (!WriteFile(file_, content_.data(), static_cast<DWORD>(content_.size()), &written,
-                   nullptr) ||
-        written != content_.size()) {
-      Fail(NoteStep::Write, name_, GetLastError());
-    }
+    Store(content_);
     Flush();
     if (delete_on_close_ && !SetDeleteOnClose(false)) Fail(NoteStep::Save, name_, GetLastError());
     std::string rename = NameRequest<FILE_RENAME_INFO>(name_);
