@@ -1,6 +1,7 @@
 #include "app/DayNoteApp.h"
 
 #include "app/DayNoteDlg.h"
+#include "app/user32_imports.h"
 
 CDayNoteApp theApp;
 
@@ -21,6 +22,10 @@ void LoadSystemDllsOnlyFromTheSystemFolder() {
 
 BOOL CDayNoteApp::InitInstance() {
   LoadSystemDllsOnlyFromTheSystemFolder();
+  if (!BindUser32()) {
+    m_exitCode = 1;  // no window can say it: the system is broken
+    return FALSE;
+  }
   AfxEnableControlContainer();
   Enable3dControls();
 

@@ -7,8 +7,9 @@ add_executable(Quorvin WIN32
   ${PROJECT_SOURCE_DIR}/app/DayNoteApp.cpp
   ${PROJECT_SOURCE_DIR}/app/DayNoteDlg.cpp
   ${PROJECT_SOURCE_DIR}/app/terminate.cpp
+  ${PROJECT_SOURCE_DIR}/app/user32_imports.cpp
   ${PROJECT_SOURCE_DIR}/res/quorvin.rc)
-target_link_libraries(Quorvin PRIVATE afx daynote shell32)
+target_link_libraries(Quorvin PRIVATE afx daynote)
 # Small over fast: a run is a few calls to Windows, and the program is one
 # file people download.
 foreach(target Quorvin afx daynote)

@@ -5,6 +5,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 #include <shlwapi.h>
+#include <winternl.h>
 
 #include "daynote/utf16.h"
 
@@ -63,20 +64,39 @@ std::wstring ExactPath(const std::string& name) {
   return L"\\\\?\\" + path;
 }
 
+// A function of a system library, loaded from the system folder on first
+// use. The shell's libraries load a dozen others in turn, any of which a
+// folder such as Downloads may hold a look-alike of: imported, they would
+// be loaded with the program, before it restricts where DLLs are searched.
+template <typename Function>
+Function* SystemFunction(const wchar_t* library, const char* name) {
+  wchar_t folder[MAX_PATH];
+  const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return nullptr;
+  const HMODULE module = LoadLibraryW((std::wstring(folder, length) + L"\\" + library).c_str());
+  return module ? reinterpret_cast<Function*>(reinterpret_cast<void*>(GetProcAddress(module, name)))
+                : nullptr;
+}
+
 // The shell may hand "open" to extensions that need COM in a single-threaded
 // apartment; COM is left as it was found.
 class ComApartment {
  public:
   ComApartment()
-      : initialised_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED |
-                                                           COINIT_DISABLE_OLE1DDE))) {}
+      : initialise_(SystemFunction<decltype(CoInitializeEx)>(L"ole32.dll", "CoInitializeEx")),
+        uninitialise_(SystemFunction<decltype(CoUninitialize)>(L"ole32.dll", "CoUninitialize")),
+        initialised_(
+            initialise_ && uninitialise_ &&
+            SUCCEEDED(initialise_(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
   ComApartment(const ComApartment&) = delete;
   ComApartment& operator=(const ComApartment&) = delete;
   ~ComApartment() {
-    if (initialised_) CoUninitialize();
+    if (initialised_) uninitialise_();
   }
 
  private:
+  decltype(CoInitializeEx)* initialise_;
+  decltype(CoUninitialize)* uninitialise_;
   bool initialised_;
 };
 
@@ -95,14 +115,16 @@ bool IsWindowsFolder(const std::wstring& folder) {
 // The command that opens text files, as it is set up, whether or not its
 // program is there; none if none is set up.
 std::optional<std::wstring> TextFileCommand() {
+  const auto query =
+      SystemFunction<decltype(AssocQueryStringW)>(L"shlwapi.dll", "AssocQueryStringW");
   DWORD size = 0;
-  if (AssocQueryStringW(ASSOCF_NONE, ASSOCSTR_COMMAND, L".txt", L"open", nullptr, &size) != S_FALSE ||
+  if (!query) return std::nullopt;
+  if (query(ASSOCF_NONE, ASSOCSTR_COMMAND, L".txt", L"open", nullptr, &size) != S_FALSE ||
       size <= 1) {
     return std::nullopt;
   }
   std::wstring command(size, L'\0');
-  if (FAILED(AssocQueryStringW(ASSOCF_NONE, ASSOCSTR_COMMAND, L".txt", L"open", command.data(),
-                               &size))) {
+  if (FAILED(query(ASSOCF_NONE, ASSOCSTR_COMMAND, L".txt", L"open", command.data(), &size))) {
     return std::nullopt;
   }
   command.resize(command.find(L'\0'));
@@ -110,13 +132,88 @@ std::optional<std::wstring> TextFileCommand() {
   return command;
 }
 
+// Whether `path` leads to a file or folder, following any links.
+bool Reaches(const std::wstring& path) {
+  const HANDLE entry = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (entry == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
+  }
+  CloseHandle(entry);
+  return true;
+}
+
 [[noreturn]] void Fail(NoteStep step, const std::string& name, DWORD error) {
   throw NoteError(step, name, CurrentFolder(), SystemMessage(error));
 }
 
+// The system's own calls in ntdll, which every process has loaded.
+template <typename Function>
+Function* NtdllFunction(const char* name) {
+  return reinterpret_cast<Function*>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), name)));
+}
+
+// A request to link or rename a file to `name` in the current folder that
+// never replaces an entry; the two requests are laid out alike.
+template <typename Info>
+std::string NameRequest(const std::string& name) {
+  // The full path in the kernel's own spelling, which takes any length.
+  const std::wstring target = L"\\??\\" + ExactPath(name).substr(4);
+  std::string buffer(sizeof(Info) + target.size() * sizeof(wchar_t), '\0');
+  auto* info = reinterpret_cast<Info*>(buffer.data());
+  info->ReplaceIfExists = FALSE;
+  info->RootDirectory = nullptr;
+  info->FileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
+  target.copy(info->FileName, target.size());
+  return buffer;
+}
+
+// Gives the file open as `file` the second name `name` in the current
+// folder, never replacing an entry; a Windows error code, 0 on success.
+DWORD LinkByHandle(HANDLE file, const std::string& name) {
+  using SetInformation =
+      NTSTATUS NTAPI(HANDLE, IO_STATUS_BLOCK*, void*, ULONG, FILE_INFORMATION_CLASS);
+  using ToWindowsError = ULONG NTAPI(NTSTATUS);
+  const auto set_information = NtdllFunction<SetInformation>("NtSetInformationFile");
+  const auto to_windows_error = NtdllFunction<ToWindowsError>("RtlNtStatusToDosError");
+  if (!set_information || !to_windows_error) return ERROR_NOT_SUPPORTED;
+  std::string link = NameRequest<FILE_LINK_INFORMATION>(name);
+  IO_STATUS_BLOCK status{};
+  const NTSTATUS result = set_information(file, &status, link.data(),
+                                          static_cast<ULONG>(link.size()), FileLinkInformation);
+  return result >= 0 ? 0 : to_windows_error(result);
+}
+
+bool IsTaken(DWORD error) { return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS; }
+
+// A copy of a name of its own beside the note, to be given the note's name.
+HANDLE CreateCopy(const std::string& note, std::string& copy, DWORD flags) {
+  LARGE_INTEGER counter;
+  QueryPerformanceCounter(&counter);
+  const std::uint64_t seed = static_cast<std::uint64_t>(counter.QuadPart) ^
+                             (static_cast<std::uint64_t>(GetCurrentProcessId()) << 32);
+  for (std::uint64_t attempt = 0;; ++attempt) {
+    copy = CopyName(note, seed + attempt * 0x9E3779B97F4A7C15ULL);
+    // DELETE: to be linked, renamed or deleted through this handle. Readers
+    // may open the note while the handle lasts, just after it is saved.
+    const HANDLE file = CreateFileW(ExactPath(copy).c_str(), GENERIC_WRITE | DELETE,
+                                    FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL | flags, nullptr);
+    if (file != INVALID_HANDLE_VALUE) return file;
+    const DWORD error = GetLastError();
+    if (!IsTaken(error) || attempt == 100) Fail(NoteStep::Create, note, error);
+  }
+}
+
 // A new note's content, in a file of a name of its own that the system
 // deletes when it is closed, also when the start is killed or the user logs
-// off, until the moment it gets the note's name.
+// off, from the instant it is created: the note's name is a second link to
+// it, which closing leaves. Where the file system has no links (FAT,
+// exFAT), the content moves to a copy that can be renamed, whose mark is
+// lifted for the rename: a start killed in between leaves that copy.
 class Win32PendingNote : public PendingNote {
  public:
   Win32PendingNote(HANDLE file, std::string name, std::string copy)
@@ -127,16 +224,6 @@ class Win32PendingNote : public PendingNote {
     if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
   }
 
-  // Deleted when closed, or not; false if the system refuses.
-  bool SetDeleteOnClose(bool deleted) {
-    FILE_DISPOSITION_INFO disposition{static_cast<BOOLEAN>(deleted)};
-    if (!SetFileInformationByHandle(file_, FileDispositionInfo, &disposition, sizeof disposition)) {
-      return false;
-    }
-    delete_on_close_ = deleted;
-    return true;
-  }
-
   // Text mode: each line feed is stored as carriage return and line feed.
   void Write(const std::string& text) override {
     std::string stored;
@@ -144,35 +231,23 @@ class Win32PendingNote : public PendingNote {
       if (c == '\n') stored += '\r';
       stored += c;
     }
-    DWORD written = 0;
-    if (!WriteFile(file_, stored.data(), static_cast<DWORD>(stored.size()), &written, nullptr) ||
-        written != stored.size()) {
-      Fail(NoteStep::Write, name_, GetLastError());
-    }
+    Store(stored);
+    content_ += stored;
   }
 
   void Flush() override {
     if (!FlushFileBuffers(file_)) Fail(NoteStep::Flush, name_, GetLastError());
   }
 
-  // A rename that does not replace: a name taken meanwhile, in any case,
-  // stays another start's.
+  // A link or rename that does not replace: a name taken meanwhile, in any
+  // case, stays another start's.
   void Save() override {
-    if (delete_on_close_ && !SetDeleteOnClose(false)) Fail(NoteStep::Save, name_, GetLastError());
-    // The full path in the kernel's own spelling, which takes any length.
-    const std::wstring target = L"\\??\\" + ExactPath(name_).substr(4);
-    std::string buffer(sizeof(FILE_RENAME_INFO) + target.size() * sizeof(wchar_t), '\0');
-    auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
-    rename->ReplaceIfExists = FALSE;
-    rename->RootDirectory = nullptr;
-    rename->FileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
-    target.copy(rename->FileName, target.size());
-    if (SetFileInformationByHandle(file_, FileRenameInfo, rename, static_cast<DWORD>(buffer.size()))) {
-      saved_ = true;
+    const DWORD error = LinkByHandle(file_, name_);
+    if (error == 0 || IsTaken(error)) {
+      saved_ = true;  // closing removes only the copy's name
       return;
     }
-    const DWORD error = GetLastError();
-    if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) Fail(NoteStep::Save, name_, error);
+    RenameRoad();
   }
 
   void Discard() override {
@@ -186,11 +261,54 @@ class Win32PendingNote : public PendingNote {
   }
 
  private:
+  void Store(const std::string& bytes) {
+    DWORD written = 0;
+    if (!WriteFile(file_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+        written != bytes.size()) {
+      Fail(NoteStep::Write, name_, GetLastError());
+    }
+  }
+
+  // Deleted when closed, or not; false if the system refuses. A mark given
+  // when the file was created cannot be lifted so.
+  bool SetDeleteOnClose(bool deleted) {
+    FILE_DISPOSITION_INFO disposition{static_cast<BOOLEAN>(deleted)};
+    if (!SetFileInformationByHandle(file_, FileDispositionInfo, &disposition, sizeof disposition)) {
+      return false;
+    }
+    delete_on_close_ = deleted;
+    return true;
+  }
+
+  void RenameRoad() {
+    std::string copy;
+    const HANDLE file = CreateCopy(name_, copy, 0);
+    CloseHandle(file_);  // the first copy goes
+    file_ = file;
+    copy_ = std::move(copy);
+    delete_on_close_ = false;
+    // Where the file system cannot delete on close, the copy is removed
+    // by name instead; only a start killed meanwhile leaves it then.
+    SetDeleteOnClose(true);
+    Store(content_);
+    Flush();
+    if (delete_on_close_ && !SetDeleteOnClose(false)) Fail(NoteStep::Save, name_, GetLastError());
+    std::string rename = NameRequest<FILE_RENAME_INFO>(name_);
+    if (SetFileInformationByHandle(file_, FileRenameInfo, rename.data(),
+                                   static_cast<DWORD>(rename.size()))) {
+      saved_ = true;
+      return;
+    }
+    const DWORD error = GetLastError();
+    if (!IsTaken(error)) Fail(NoteStep::Save, name_, error);
+  }
+
   HANDLE file_;
   std::string name_;
   std::string copy_;
+  std::string content_;  // as stored, for the rename road
   bool saved_ = false;
-  bool delete_on_close_ = false;
+  bool delete_on_close_ = true;
 };
 
 }  // namespace
@@ -236,14 +354,17 @@ std::optional<std::tm> Win32Host::LocalTime(Seconds time) {
 std::optional<std::string> Win32Host::FindEntry(const std::string& name) {
   if (IsWindowsFolder(CurrentFolderPath().value_or(L""))) {
     throw NoteError(NoteStep::Look, name, CurrentFolder(),
-                    "notes are not kept in the Windows folder; start Quorvin in your notes "
-                    "folder (a shortcut's \"Start in\")");
+                    "notes are not kept in the Windows folder, where Windows starts a program "
+                    "when the folder it was to start in could not be used");
   }
   WIN32_FIND_DATAW found;
   const HANDLE search = FindFirstFileW(ExactPath(name).c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return std::nullopt;
+    // Wine finds an entry it cannot describe, such as a link to nothing,
+    // and then has no more files: it is there all the same.
+    if (error == ERROR_NO_MORE_FILES) return name;
     Fail(NoteStep::Look, name, error);
   }
   FindClose(search);
@@ -251,29 +372,9 @@ std::optional<std::string> Win32Host::FindEntry(const std::string& name) {
 }
 
 std::unique_ptr<PendingNote> Win32Host::CreatePending(const std::string& name) {
-  LARGE_INTEGER counter;
-  QueryPerformanceCounter(&counter);
-  const std::uint64_t seed = static_cast<std::uint64_t>(counter.QuadPart) ^
-                             (static_cast<std::uint64_t>(GetCurrentProcessId()) << 32);
-  for (std::uint64_t attempt = 0;; ++attempt) {
-    std::string copy = CopyName(name, seed + attempt * 0x9E3779B97F4A7C15ULL);
-    // DELETE: to be renamed or deleted through this handle. Readers may open
-    // the note while the handle lasts, just after it is saved.
-    const HANDLE file = CreateFileW(ExactPath(copy).c_str(), GENERIC_WRITE | DELETE,
-                                    FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-      auto note = std::make_unique<Win32PendingNote>(file, name, std::move(copy));
-      // Where the file system cannot delete on close, the copy is removed
-      // by name instead; only a start killed meanwhile leaves it then.
-      note->SetDeleteOnClose(true);
-      return note;
-    }
-    const DWORD error = GetLastError();
-    if ((error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) || attempt == 100) {
-      Fail(NoteStep::Create, name, error);
-    }
-  }
+  std::string copy;
+  const HANDLE file = CreateCopy(name, copy, FILE_FLAG_DELETE_ON_CLOSE);
+  return std::make_unique<Win32PendingNote>(file, name, std::move(copy));
 }
 
 void Win32Host::Open(const std::string& name) {
@@ -292,8 +393,15 @@ void Win32Host::Open(const std::string& name) {
   request.lpFile = relative.c_str();
   request.lpDirectory = folder->c_str();
   request.nShow = SW_SHOWNORMAL;
-  if (ShellExecuteExW(&request)) return;
+  const auto execute = SystemFunction<decltype(ShellExecuteExW)>(L"shell32.dll", "ShellExecuteExW");
+  if (!execute) throw OpenerError("cannot open " + name + ": " + SystemMessage(GetLastError()));
+  if (execute(&request)) return;
   const DWORD error = GetLastError();
+  if (!Reaches(ExactPath(name))) {
+    throw OpenerError("today's note disappeared before Windows could open it:\n\n" +
+                      utf16::ToUtf8(path) +
+                      "\n\nIt was removed or moved meanwhile, or it is a link to nothing");
+  }
 
   // Wine answers a missing program for text files with "bad EXE format" (it
   // tries the note as a program), Windows with "no association".
@@ -301,9 +409,8 @@ void Win32Host::Open(const std::string& name) {
   if (!command && (error == ERROR_NO_ASSOCIATION || error == ERROR_BAD_EXE_FORMAT ||
                    error == ERROR_FILE_NOT_FOUND)) {
     // Where the system has it, the user chooses a program.
-    using OpenWith = HRESULT(WINAPI*)(HWND, const OPENASINFO*);
-    const auto open_with = reinterpret_cast<OpenWith>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleW(L"shell32.dll"), "SHOpenWithDialog")));
+    using OpenWith = HRESULT WINAPI(HWND, const OPENASINFO*);
+    const auto open_with = SystemFunction<OpenWith>(L"shell32.dll", "SHOpenWithDialog");
     if (open_with) {
       OPENASINFO choice{path.c_str(), nullptr,
                         OAIF_ALLOW_REGISTRATION | OAIF_REGISTER_EXT | OAIF_EXEC};
@@ -316,12 +423,14 @@ void Win32Host::Open(const std::string& name) {
   if (!command) {
     reason = "No program is set up to open text files";
   } else {
-    if (error == ERROR_FILE_NOT_FOUND) reason = "The program set up to open text files cannot be found";
-    if (error == ERROR_BAD_EXE_FORMAT) reason = "The program set up to open text files cannot be started";
+    if (error == ERROR_FILE_NOT_FOUND)
+      reason = "The program set up to open text files cannot be found";
+    if (error == ERROR_BAD_EXE_FORMAT)
+      reason = "The program set up to open text files cannot be started";
     reason += " (text files open with: " + utf16::ToUtf8(*command) + ")";
   }
-  throw OpenerError("today's note is ready, but Windows cannot open it:\n\n" +
-                    utf16::ToUtf8(path) + "\n\n" + reason);
+  throw OpenerError("today's note is ready, but Windows cannot open it:\n\n" + utf16::ToUtf8(path) +
+                    "\n\n" + reason);
 }
 
 }  // namespace daynote

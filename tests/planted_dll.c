@@ -1,6 +1,6 @@
-/* Built as uxtheme.dll, a DLL that user32 loads by name once windows are
-   made: planted beside Quorvin.exe, as in a Downloads folder, it leaves a
-   mark in the current folder if it is ever loaded. */
+/* Copied under the name of each DLL the program or the system's DLLs may
+   load by name: planted beside Quorvin.exe, as in a Downloads folder, it
+   leaves a mark in the current folder if it is ever loaded. */
 #include <windows.h>
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {

@@ -2,10 +2,11 @@
 #include "daynote/win32_host.h"
 
 #include <windows.h>
-#include <shellapi.h>
 #include <gtest/gtest.h>
+#include <shellapi.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 
@@ -43,8 +44,8 @@ class Win32HostFolder : public ::testing::Test {
   void TearDown() override {
     SetCurrentDirectoryW(previous_);
     std::wstring from = folder_ + L'\0';  // a list of one, as the shell takes it
-    SHFILEOPSTRUCTW remove{nullptr, FO_DELETE, from.c_str(), nullptr,
-                           FOF_NO_UI, FALSE, nullptr, nullptr};
+    SHFILEOPSTRUCTW remove{nullptr,   FO_DELETE, from.c_str(), nullptr,
+                           FOF_NO_UI, FALSE,     nullptr,      nullptr};
     SHFileOperationW(&remove);
   }
   static std::string Read(const char* path) {
@@ -120,6 +121,45 @@ TEST_F(Win32HostFolder, ACopyNeverReplacesAnEntryAndVanishesUnlessSaved) {
   note->Discard();
   EXPECT_EQ(Listing(), "TAKEN.TXT mine.txt ");
   EXPECT_EQ(Read("mine.txt"), "2002/09/14   Saturday\r\n\r\n");
+}
+
+// Stopped for good after each step of saving, as by a crash or a logoff, a
+// start (this program run again) leaves the whole note or nothing.
+TEST(Win32HostStopped, SavesUpToItsStepAndWaits) {
+  const char* steps = std::getenv("QUORVIN_STEPS");
+  if (!steps) GTEST_SKIP() << "run by AStartStoppedAtAnyStepLeavesNoCopy";
+  daynote::Win32Host host;
+  auto note = host.CreatePending("2002_09_14.txt");
+  if (*steps > '0') note->Write("2002/09/14   Saturday\n\n");
+  if (*steps > '1') note->Flush();
+  if (*steps > '2') note->Save();
+  SetEvent(OpenEventW(EVENT_MODIFY_STATE, FALSE, L"quorvin-stopped"));
+  Sleep(INFINITE);
+}
+
+TEST_F(Win32HostFolder, AStartStoppedAtAnyStepLeavesNoCopy) {
+  wchar_t self[MAX_PATH];
+  ASSERT_NE(GetModuleFileNameW(nullptr, self, MAX_PATH), 0u);
+  const HANDLE stopped = CreateEventW(nullptr, FALSE, FALSE, L"quorvin-stopped");
+  for (const wchar_t* steps : {L"0", L"1", L"2", L"3"}) {
+    SetEnvironmentVariableW(L"QUORVIN_STEPS", steps);
+    std::wstring command = L"child --gtest_filter=Win32HostStopped.*";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION child;
+    ASSERT_TRUE(CreateProcessW(self, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &startup, &child));
+    EXPECT_EQ(WaitForSingleObject(stopped, 30000), WAIT_OBJECT_0);
+    TerminateProcess(child.hProcess, 9);
+    WaitForSingleObject(child.hProcess, INFINITE);
+    CloseHandle(child.hProcess);
+    CloseHandle(child.hThread);
+    const bool saved = *steps == L'3';
+    EXPECT_EQ(Listing(), saved ? "2002_09_14.txt " : "") << "stopped after step " << char(*steps);
+    EXPECT_EQ(Read("2002_09_14.txt"), saved ? "2002/09/14   Saturday\r\n\r\n" : "");
+  }
+  SetEnvironmentVariableW(L"QUORVIN_STEPS", nullptr);
+  CloseHandle(stopped);
 }
 
 TEST_F(Win32HostFolder, CreationFailureNamesNoteFolderAndReason) {

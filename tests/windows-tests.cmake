@@ -7,7 +7,7 @@ add_executable(recorder recorder.c)
 target_link_libraries(recorder PRIVATE shell32)
 add_executable(window_tool window_tool.c)
 add_library(planted_dll SHARED planted_dll.c)
-set_target_properties(planted_dll PROPERTIES PREFIX "" OUTPUT_NAME uxtheme)
+set_target_properties(planted_dll PROPERTIES PREFIX "" OUTPUT_NAME planted)
 add_test(NAME quorvin_under_wine
          COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/wine_program_test.sh $<TARGET_FILE:Quorvin>
                  $<TARGET_FILE:recorder> $<TARGET_FILE:window_tool> ${PROJECT_SOURCE_DIR}/artifacts

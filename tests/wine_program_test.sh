@@ -2,7 +2,7 @@
 # Quorvin.exe end to end under Wine: real windows, the shell's real "open"
 # (a recorder registered for .txt files), real files. Needs WINEPREFIX and
 # DISPLAY (the test command provides them). Screenshots go to ARTIFACTS.
-#   wine_program_test.sh Quorvin.exe recorder.exe window_tool.exe ARTIFACTS UXTHEME.DLL
+#   wine_program_test.sh Quorvin.exe recorder.exe window_tool.exe ARTIFACTS PLANTED.DLL
 program=$(realpath "$1")
 recorder=$(realpath "$2")
 tool=$(realpath "$3")
@@ -69,13 +69,21 @@ check "the note is made in the current folder" same "$(head -c ${#header} "curre
 
 # A DLL planted beside the program, where it is downloaded, is never loaded,
 # even with a load order that prefers a DLL of the program's own to the
-# system's, as Windows does for DLLs it does not know.
-fresh planted
-cp "$program" "$planted_dll" .
-WINEDLLOVERRIDES="$WINEDLLOVERRIDES;uxtheme=n,b" wine ./Quorvin.exe
-check "a DLL planted beside the program is not loaded" \
-  same "$?:$(ls planted-dll-was-loaded 2> /dev/null)" "0:"
-recorded > /dev/null  # let its open finish before the next case
+# system's, as Windows does for DLLs it does not know: not the shell's
+# libraries or USER32, which the program loads itself once it has restricted
+# the search, nor any they load in turn, nor what windows and the shell's
+# "open" load. (msvcrt, the C runtime, is imported: loaded with the program.)
+check "Quorvin.exe imports from KERNEL32 and msvcrt only" same \
+  "$(i686-w64-mingw32-objdump -p "$program" | sed -n 's/.*DLL Name: //p' | sort | tr '\n' ' ')" \
+  "KERNEL32.dll msvcrt.dll "
+for dll in user32 gdi32 win32u imm32 version advapi32 sechost ucrtbase zlib1 shell32 shlwapi \
+  shcore ole32 combase rpcrt4 oleaut32 actxprxy uxtheme; do
+  fresh "planted $dll"
+  cp "$program" . && cp "$planted_dll" "$dll.dll"
+  WINEDLLOVERRIDES="$WINEDLLOVERRIDES;$dll=n,b" wine ./Quorvin.exe
+  check "a $dll.dll planted beside the program is not loaded" \
+    same "$?:$(ls planted-dll-was-loaded 2> /dev/null):$(recorded)" "0::$(windows_path "$PWD/$today")"
+done
 
 # A zone whose date differs from UTC's right now, so that a date taken from
 # UTC (or from the C runtime misreading TZ) would show.
@@ -163,6 +171,17 @@ opening_fails "a program that is gone" \
 register '"C:\windows\win.ini" "%1"'
 opening_fails "a program that is no program" \
   'cannot be started (text files open with: "C:\windows\win.ini" "%1")'
+# A note that is gone when the shell fails (here a link to nothing, which
+# counts as present) is said to have disappeared, not the program.
+fresh vanished
+register '"C:\gone\editor.exe" "%1"'
+ln -s nowhere "$today"
+start "$folder"
+box=$(wait_for_window Quorvin)
+check "a vanished note: the message says so" same "$(box_text)" "Today's note disappeared before Windows could open it:$(windows_path "$folder/$today")It was removed or moved meanwhile, or it is a link to nothing."
+[ -n "$box" ] && press_ok "$box"
+exit_status
+check "a vanished note: exit status 2" same "$?" 2
 register "$recorder_command"
 
 # A note path of 259 characters is legal: it opens, or (Wine's shell cannot
@@ -241,7 +260,7 @@ rm -f "$WINEPREFIX/drive_c/windows/$today"
 start "$folder"
 box=$(wait_for_window Quorvin)
 check "started in the Windows folder instead of its own, the program says so" \
-  grep -qF "notes are not kept in the Windows folder" <<< "$(box_text)"
+  same "$(box_text)" "Cannot look for $today in C:\\windows: notes are not kept in the Windows folder, where Windows starts a program when the folder it was to start in could not be used."
 [ -n "$box" ] && press_ok "$box"
 dialog=$(wait_for_window Quorvin "$box")
 [ -n "$dialog" ] && press_ok "$dialog"
