@@ -30,9 +30,12 @@ done
 child=
 session=
 finish() {
-  [ -n "$child" ] && kill -TERM "$child" 2> /dev/null && wait "$child" 2> /dev/null
-  python3 "$helper" restore
-  [ -z "$session" ] || wine_session_stop
+  if [ -n "$child" ]; then
+    kill -TERM "$child" 2> /dev/null || true
+    wait "$child" 2> /dev/null || true
+  fi
+  python3 "$helper" restore || true
+  if [ -n "$session" ]; then wine_session_stop; fi
 }
 trap finish EXIT
 trap 'exit 130' INT
