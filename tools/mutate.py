@@ -531,6 +531,7 @@ def parse(argv):
     parser.add_argument("--sample", type=int, help="run only N mutants, drawn at random")
     parser.add_argument("--seed", type=int, default=1, help="the draw's seed (default 1)")
     parser.add_argument("--kind", action="append", help="only mutants of this kind (repeatable)")
+    parser.add_argument("--build", choices=sorted(BUILDS), help="only files whose mutants this build tests")
     parser.add_argument("--jobs", type=int, default=2, help="parallel compile jobs (default 2)")
     parser.add_argument("--timeout-factor", type=float, default=3.0,
                         help="a test may take this many times its unmutated run (at least 30 s)")
@@ -545,6 +546,9 @@ def chosen_mutants(args):
             mutants += mutants_of(path, f.read())
     if args.kind:
         mutants = [m for m in mutants if m.kind in args.kind]
+    if args.build:
+        native, win32 = compiled_sources("native"), compiled_sources("win32")
+        mutants = [m for m in mutants if build_for(m.path, native, win32) == args.build]
     if args.sample is not None and args.sample < len(mutants):
         picked = set(random.Random(args.seed).sample(range(len(mutants)), args.sample))
         mutants = [m for i, m in enumerate(mutants) if i in picked]

@@ -6,10 +6,11 @@
 # only the Windows program compiles. Prints each mutant that no test fails
 # on, and the score. A developer's tool, not part of tools/test.sh.
 #
-#   tools/mutate.sh [--list] [--sample N --seed S] [--kind KIND] [GLOB...]
+#   tools/mutate.sh [--list] [--sample N --seed S] [--kind KIND] [--build native|win32] [GLOB...]
 #     GLOB              product files, e.g. 'daynote/*.cpp' (default: all)
 #     --list            print the mutants and run nothing
 #     --sample N        run N of them, drawn with --seed S (default 1)
+#     --build B         only files whose mutants build B tests (native or win32)
 #     --survivors FILE  write the survivors to FILE too
 #   tools/mutants-equivalent.txt lists the survivors judged equivalent or
 #   harmless, which are not run and do not count.
