@@ -12,7 +12,7 @@
 #include <cctype>
 #include <cstring>
 
-extern char** environ;
+extern char** environ;  // NOLINT(cppcoreguidelines-avoid-non-const-global-variables): POSIX's
 
 namespace daynote {
 namespace {
@@ -127,7 +127,7 @@ class HeldSignals {
 
  private:
   const SignalDisposition file_size_{SIGXFSZ, SIG_IGN};
-  sigset_t saved_;
+  sigset_t saved_{};
 };
 
 // A new note's content. Where the file system allows it, the file has no
@@ -226,7 +226,7 @@ class ChildSignals {
   const posix_spawnattr_t* get() const { return &attributes_; }
 
  private:
-  posix_spawnattr_t attributes_;
+  posix_spawnattr_t attributes_{};
 };
 
 // Whether a signal's default action ends a process: only for those does a
@@ -253,7 +253,7 @@ std::optional<std::tm> PosixHost::LocalTime(Seconds time) {
 }
 
 std::optional<std::string> PosixHost::FindEntry(const std::string& name) {
-  struct stat status;
+  struct stat status {};
   for (const std::string& variant : CaseVariants(name)) {
     if (lstat(variant.c_str(), &status) == 0) return variant;
     if (errno != ENOENT) Fail(NoteStep::Look, name, errno);
@@ -297,6 +297,7 @@ void PosixHost::Open(const std::string& name) {
           : std::vector<std::string>{"/bin/sh", "-c",
                                      "trap : INT QUIT; " + opener_.shell_line + " \"$1\"", "sh"};
   std::vector<char*> argv;
+  argv.reserve(command.size() + 2);
   for (const std::string& word : command) argv.push_back(const_cast<char*>(word.c_str()));
   argv.push_back(const_cast<char*>(path.c_str()));
   argv.push_back(nullptr);
@@ -314,7 +315,7 @@ void PosixHost::Open(const std::string& name) {
   const SignalDisposition keep_interrupts(SIGINT, SIG_IGN);
   const SignalDisposition keep_quits(SIGQUIT, SIG_IGN);
   const ChildSignals child_signals;
-  pid_t child;
+  pid_t child = 0;
   const int error = posix_spawnp(&child, argv[0], nullptr, child_signals.get(), argv.data(), environ);
   if (error == ENOENT) throw cannot_start("not found on PATH" + hint);
   if (error != 0) throw cannot_start(std::strerror(error));

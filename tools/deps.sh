@@ -7,7 +7,7 @@ set -euo pipefail
 
 run=(cmake g++ make xdg-utils)
 test=("${run[@]}" tzdata locales g++-mingw-w64-i686 wine wine32:i386 xvfb xdotool imagemagick
-      dpkg-dev lintian mandoc man-db devscripts diffoscope-minimal zip)
+      dpkg-dev lintian mandoc man-db devscripts diffoscope-minimal zip clang-tidy)
 bench=("${run[@]}" hyperfine strace time dpkg-dev)
 
 case ${1:-} in
