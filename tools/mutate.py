@@ -428,18 +428,18 @@ def restore():
 
 def run_group(command, timeout, log):
     """Runs `command` in a process group of its own; the exit status, or
-    None when it ran out of time (the whole group is then ended)."""
+    None when it ran out of time. Whatever it started and left running (a
+    hung program under test) is ended with it."""
     process = subprocess.Popen(command, cwd=ROOT, stdout=log, stderr=subprocess.STDOUT, start_new_session=True)
     try:
         return process.wait(timeout=timeout)
     except subprocess.TimeoutExpired:
         return None
     finally:
-        if process.poll() is None or True:
-            try:
-                os.killpg(process.pid, signal.SIGKILL)
-            except ProcessLookupError:
-                pass
+        try:
+            os.killpg(process.pid, signal.SIGKILL)
+        except ProcessLookupError:
+            pass
         process.wait()
 
 
@@ -479,12 +479,19 @@ class Build:
             files = [os.path.realpath(a) for a in test.get("command", [])
                      if os.path.isfile(a) and os.path.realpath(a).startswith(self.dir + os.sep)]
             start = time.monotonic()
+            self.log.flush()
+            before = os.lseek(self.log.fileno(), 0, os.SEEK_END)
             status = self.ctest(test["name"], 600)
             seconds = time.monotonic() - start
             if status != 0:
                 print(f"{self.name}: {test['name']} fails without a mutant (see {self.log.name}); left out",
                       flush=True)
                 continue
+            with open(self.log.name, errors="replace") as f:
+                f.seek(before)
+                if re.search(r"\*\*\*Skipped|\bNot Run\b", f.read()):
+                    print(f"{self.name}: {test['name']} is skipped here; left out", flush=True)
+                    continue
             self.tests.append((test["name"], files, seconds))
             print(f"{self.name}: {test['name']} passes in {seconds:.1f} s", flush=True)
         self.tests.sort(key=lambda t: t[2])
