@@ -327,7 +327,8 @@ def mutants_of(path, text):
             add(start, end + 1, "{}", "removed statement")
         elif re.match(r"(::|\*|\(|\+\+|--|[A-Za-z_])", statement) and not DECLARATION.match(statement) \
                 and not statement.startswith(("return", "throw", "delete")):
-            add(start, end + 1, "{}", "removed call" if statement.endswith(")") else "removed statement")
+            call = statement.endswith(")") and not re.search(r"[^=!<>+\-*/|&]=[^=]", statement)
+            add(start, end + 1, "{}", "removed call" if call else "removed statement")
     for m in re.finditer(r"(?<![\w.:])[A-Za-z_][\w:.]*(?:\s\|\s[A-Za-z_][\w:.]*)+(?![\w.:(])", code):
         operands = [(o.start() + m.start(), o.end() + m.start()) for o in re.finditer(r"[A-Za-z_][\w:.]*", m.group(0))]
         for i, (a, b) in enumerate(operands):
