@@ -544,6 +544,8 @@ def parse(argv):
     parser.add_argument("--timeout-factor", type=float, default=3.0,
                         help="a test may take this many times its unmutated run (at least 30 s)")
     parser.add_argument("--survivors", help="also write the survivors to this file")
+    parser.add_argument("--resume", help="take the verdicts of the mutants an earlier run (its output in this file) "
+                                         "judged, and run only the others")
     return parser.parse_args(argv)
 
 
@@ -602,6 +604,13 @@ def main(argv):
     restore()
     native, win32 = compiled_sources("native"), compiled_sources("win32")
     equivalents = load_equivalents()
+    earlier = {}
+    if args.resume:
+        with open(args.resume, errors="replace") as f:
+            for line in f:
+                m = re.match(r"\[\d+/\d+\] (\S+?:\d+): [a-z ]+: (.*)  -> ([A-Z ]+?)(?: by (.*))?$", line.rstrip("\n"))
+                if m and m.group(3) != "EQUIVALENT":
+                    earlier[f"{m.group(1)}: {m.group(2)}"] = (m.group(3).lower(), m.group(4) or "")
     os.makedirs(os.path.join(ROOT, "build"), exist_ok=True)
     log = open(os.path.join(ROOT, "build", "mutate.log"), "w")
     builds = {}
@@ -615,6 +624,8 @@ def main(argv):
                 m.result, detail = "equivalent", "listed"
             elif where is None:
                 m.result, detail = "not built", "no build compiles this file"
+            elif f"{m.path}:{m.line}: {m.original} => {m.mutated}" in earlier:
+                m.result, detail = earlier[f"{m.path}:{m.line}: {m.original} => {m.mutated}"]
             else:
                 if where not in builds:
                     builds[where] = Build(where, args.jobs, log)

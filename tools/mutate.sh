@@ -12,6 +12,7 @@
 #     --sample N        run N of them, drawn with --seed S (default 1)
 #     --build B         only files whose mutants build B tests (native or win32)
 #     --survivors FILE  write the survivors to FILE too
+#     --resume OUTPUT   reuse the verdicts in an earlier run's OUTPUT, run the rest
 #   tools/mutants-equivalent.txt lists the survivors judged equivalent or
 #   harmless, which are not run and do not count.
 #
