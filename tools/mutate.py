@@ -79,7 +79,8 @@ def masked(text):
             blank(i + 2, end + len(m.group(1)) + 1)
             i = end + len(m.group(1)) + 2
         elif c in "\"'":
-            if c == "'" and i > 0 and text[i - 1].isalnum():  # a digit separator
+            word = re.search(r"[\w']*$", text[max(0, i - 64):i]).group(0)
+            if c == "'" and word[:1].isdigit():  # a digit separator, as in 1'000
                 i += 1
                 continue
             j = i + 1
