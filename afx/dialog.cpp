@@ -76,7 +76,7 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND window, UINT message, WPARAM wParam, L
 
 INT_PTR CDialog::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_INITDIALOG) return OnInitDialog();
-  LRESULT result;
+  LRESULT result = 0;
   if (!Dispatch(message, wParam, lParam, &result)) return FALSE;
   // A few messages (of those handled here, only WM_QUERYDRAGICON) give
   // their result as the procedure's return value; the rest through a slot.

@@ -8,9 +8,8 @@
 
 class CPaintDC {
  public:
-  explicit CPaintDC(CWnd* window) : m_window(window->m_hWnd) {
-    m_hDC = ::BeginPaint(m_window, &m_ps);
-  }
+  explicit CPaintDC(CWnd* window)
+      : m_window(window->m_hWnd), m_hDC(::BeginPaint(m_window, &m_ps)) {}
   CPaintDC(const CPaintDC&) = delete;
   CPaintDC& operator=(const CPaintDC&) = delete;
   ~CPaintDC() { ::EndPaint(m_window, &m_ps); }
@@ -20,6 +19,6 @@ class CPaintDC {
 
  private:
   HWND m_window;
-  PAINTSTRUCT m_ps;
+  PAINTSTRUCT m_ps{};  // before m_hDC: BeginPaint fills it
   HDC m_hDC;
 };

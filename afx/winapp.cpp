@@ -6,11 +6,12 @@
 #include "daynote/utf16.h"
 
 namespace {
-CWinApp* theOneApp = nullptr;
+// The application object that WinMain runs, as MFC has one.
+CWinApp* theOneApp = nullptr;  // NOLINT(cppcoreguidelines-avoid-non-const-global-variables)
 
 std::string ProgramName(HINSTANCE instance) {
   std::wstring path(MAX_PATH, L'\0');
-  DWORD length;
+  DWORD length = 0;
   while ((length = ::GetModuleFileNameW(instance, path.data(), static_cast<DWORD>(path.size()))) ==
          path.size()) {
     path.resize(path.size() * 2);

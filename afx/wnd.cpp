@@ -45,6 +45,8 @@ bool CWnd::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
       struct Restore {
         MSG& slot;
         MSG saved;
+        Restore(const Restore&) = delete;
+        Restore& operator=(const Restore&) = delete;
         ~Restore() { slot = saved; }
       } restore{m_current, m_current};
       m_current = MSG{m_hWnd, message, wParam, lParam, 0, {}};

@@ -3,7 +3,8 @@
 #include "app/DayNoteDlg.h"
 #include "app/user32_imports.h"
 
-CDayNoteApp theApp;
+// Made before WinMain, which finds and runs it, as MFC programs do.
+CDayNoteApp theApp;  // NOLINT(cert-err58-cpp,cppcoreguidelines-avoid-non-const-global-variables)
 
 namespace {
 

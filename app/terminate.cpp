@@ -5,5 +5,6 @@
 #include <cstdlib>
 
 namespace __gnu_cxx {
+// NOLINTNEXTLINE(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp): the runtime's own name
 void __verbose_terminate_handler() { std::abort(); }
 }  // namespace __gnu_cxx

@@ -12,7 +12,7 @@
 #include <cctype>
 #include <cstring>
 
-extern char** environ;
+extern char** environ;  // NOLINT(cppcoreguidelines-avoid-non-const-global-variables): POSIX's
 
 namespace daynote {
 namespace {
@@ -135,7 +135,7 @@ class HeldSignals {
 
  private:
   const SignalDisposition file_size_{SIGXFSZ, SIG_IGN};
-  sigset_t saved_;
+  sigset_t saved_{};
 };
 
 // Whether the file system can give the still empty copy `temporary` of
@@ -306,7 +306,7 @@ class ChildSignals {
   const posix_spawnattr_t* get() const { return &attributes_; }
 
  private:
-  posix_spawnattr_t attributes_;
+  posix_spawnattr_t attributes_{};
 };
 
 // Whether a signal's default action ends a process: only for those does a
@@ -341,7 +341,7 @@ std::optional<std::tm> PosixHost::LocalTime(Seconds time) {
 }
 
 std::optional<std::string> PosixHost::FindEntry(const std::string& name) {
-  struct stat status;
+  struct stat status {};
   for (const std::string& variant : CaseVariants(name)) {
     if (lstat(variant.c_str(), &status) == 0) return variant;
     if (errno != ENOENT) Fail(NoteStep::Look, name, errno);
@@ -415,7 +415,7 @@ void PosixHost::Open(const std::string& name) {
     argv.push_back(nullptr);
     return posix_spawnp(child, argv[0], nullptr, child_signals.get(), argv.data(), environ);
   };
-  pid_t child;
+  pid_t child = 0;
   int error = spawn(&child);
   // As execvp does: a program the system cannot run itself (a script
   // without "#!") is the shell's to run, which the shell knows to do.

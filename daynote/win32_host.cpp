@@ -58,7 +58,7 @@ std::wstring InFolder(const std::wstring& folder, const std::string& name) {
 std::wstring ExactPath(const std::string& name) {
   const std::optional<std::wstring> folder = CurrentFolderPath();
   if (!folder) return utf16::FromUtf8(name);  // the folder is gone: the call fails
-  const std::wstring path = InFolder(*folder, name);
+  std::wstring path = InFolder(*folder, name);
   if (path.compare(0, 4, L"\\\\?\\") == 0) return path;
   if (path.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC\\" + path.substr(2);
   return L"\\\\?\\" + path;

@@ -1,25 +1,36 @@
 #!/usr/bin/env bash
 # Installs what the tests need, builds everything (the Linux command and the
-# 32-bit Windows program) and runs every test: natively, then under Wine on
-# a private X display with a private Wine prefix; last, that the packages
-# build reproducibly.
+# 32-bit Windows program) and runs every test: natively, again under
+# AddressSanitizer and UndefinedBehaviorSanitizer, then under Wine on a
+# private X display with a private Wine prefix; clang-tidy over the product
+# code; last, that the packages build reproducibly. The test builds stop at
+# any compiler warning (QUORVIN_WERROR); users' builds and the packages only
+# warn.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/deps.sh test
 
-cmake --preset native > /dev/null
+cmake --preset native -DQUORVIN_WERROR=ON > /dev/null
 cmake --build --preset native -j "$(nproc)"
 cmake --preset package > /dev/null
 cmake --build --preset package -j "$(nproc)"
 ctest --preset native
 
-cmake --preset win32 > /dev/null
+# The sanitize test preset leaves out the tests that hide /proc or check
+# another build's output (see its description).
+cmake --preset sanitize -DQUORVIN_WERROR=ON > /dev/null
+cmake --build --preset sanitize -j "$(nproc)"
+ctest --preset sanitize
+
+cmake --preset win32 -DQUORVIN_WERROR=ON > /dev/null
 cmake --build --preset win32 -j "$(nproc)"
 cmake --build --preset win32 --target package
 . tools/wine-session.sh
 wine_session_start "$PWD/build/win32/wine-prefix"
 trap wine_session_stop EXIT
 ctest --preset win32
+
+tools/tidy.sh
 
 # Two more builds of the committed HEAD, in scratch clones, compared byte for byte.
 tests/reproducible_test.sh
