@@ -24,12 +24,16 @@
   X(SetWindowPos, 28) X(TranslateMessage, 4)
 // clang-format on
 
+// The linker's import slots are writable globals by their nature; they are
+// filled once, before the first call.
+// NOLINTBEGIN(cppcoreguidelines-avoid-non-const-global-variables)
 #define SLOT(name, bytes) extern "C" FARPROC slot_##name asm("__imp__" #name "@" #bytes);
 USER32_FUNCTIONS(SLOT)
 #undef SLOT
 #define SLOT(name, bytes) FARPROC slot_##name = nullptr;
 USER32_FUNCTIONS(SLOT)
 #undef SLOT
+// NOLINTEND(cppcoreguidelines-avoid-non-const-global-variables)
 
 bool BindUser32() {
   wchar_t folder[MAX_PATH];

@@ -27,7 +27,7 @@ constexpr int kUsageError = 64;  // EX_USAGE
 constexpr char kTryHelp[] = "Try 'quorvin --help'.\n";
 
 // Standard output was closed when we started: it now writes to /dev/null.
-bool output_closed = false;
+bool output_closed = false;  // NOLINT(*-avoid-non-const-global-variables): set once, first thing
 
 // With a standard stream closed, the note would be given its descriptor and
 // an error message could land inside the note; keep 0 to 2 taken.

@@ -23,7 +23,7 @@ bool IsOnPath(const std::string& program) {
     const std::string folder = rest.substr(0, colon);
     rest = colon == std::string::npos ? "" : rest.substr(colon + 1);
     const std::string candidate = (folder.empty() ? "." : folder) + "/" + program;
-    struct stat status;
+    struct stat status {};
     if (stat(candidate.c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
         access(candidate.c_str(), X_OK) == 0) {
       return true;

@@ -12,7 +12,7 @@ struct OpenerChoice {
     kNothing,     // the editor setting is ":", which means "do not open"
     kNoTerminal,  // an editor is wanted, but there is no terminal for it
   };
-  Kind kind;
+  Kind kind = Kind::kOpen;
   daynote::Opener opener;
 };
 

@@ -33,7 +33,7 @@ Options ParseOptions(int argc, char** argv) {
   };
   bool path = false, help = false, version = false;
   opterr = 0;  // our own messages, escaped and naming the program plainly
-  for (int c; (c = getopt_long(argc, argv, "phV", kLong, nullptr)) != -1;) {
+  for (int c = 0; (c = getopt_long(argc, argv, "phV", kLong, nullptr)) != -1;) {
     if (c == 'p') {
       path = true;
     } else if (c == 'h') {

@@ -266,7 +266,7 @@ class PosixPendingNote : public PendingNote {
       close(fd);
       return true;
     }
-    struct stat made, entry;
+    struct stat made {}, entry {};
     const bool ours = fstat(fd, &made) == 0 && lstat(name_.c_str(), &entry) == 0 &&
                       made.st_dev == entry.st_dev && made.st_ino == entry.st_ino;
     const bool left = ours && unlink(name_.c_str()) != 0;
@@ -411,6 +411,7 @@ void PosixHost::Open(const std::string& name) {
   const ChildSignals child_signals;
   const auto spawn = [&](pid_t* child) {
     std::vector<char*> argv;
+    argv.reserve(command.size() + 1);
     for (const std::string& word : command) argv.push_back(const_cast<char*>(word.c_str()));
     argv.push_back(nullptr);
     return posix_spawnp(child, argv[0], nullptr, child_signals.get(), argv.data(), environ);

@@ -166,7 +166,7 @@ std::string NameRequest(const std::string& name) {
   auto* info = reinterpret_cast<Info*>(buffer.data());
   info->ReplaceIfExists = FALSE;
   info->RootDirectory = nullptr;
-  info->FileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
+  info->FileNameLength = static_cast<DWORD>(target.size()) * sizeof(wchar_t);
   target.copy(info->FileName, target.size());
   return buffer;
 }
