@@ -148,6 +148,10 @@ Section "Quorvin" SectionProgram
   SetOutPath $Notes
   CreateShortcut "$SMPROGRAMS\${SHORTCUT}" "$INSTDIR\${PROGRAM}" "" "$INSTDIR\${PROGRAM}" 0 \
     SW_SHOWNORMAL "" "Open today's note in $Notes"
+  ; A desktop shortcut of an earlier setup follows a notes folder that moved.
+  ${If} ${FileExists} "$DESKTOP\${SHORTCUT}"
+    Call DesktopShortcut
+  ${EndIf}
   WriteRegStr HKCU "${SETTINGS_KEY}" "Notes folder" $Notes
 
   ; What "Apps & features" shows and runs.
