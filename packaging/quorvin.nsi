@@ -187,9 +187,15 @@ FunctionEnd
 ; inside the program's folder, and RMDir without /r leaves a folder that
 ; still holds anything.
 Section Uninstall
+  ; A running Quorvin cannot be deleted: stop before anything is removed,
+  ; rather than leave the program without its entry in "Apps & features".
+  ClearErrors
+  Delete "$INSTDIR\${PROGRAM}"
+  ${If} ${Errors}
+    !insertmacro Fail "Quorvin is running. Close it and remove Quorvin again."
+  ${EndIf}
   Delete "$SMPROGRAMS\${SHORTCUT}"
   Delete "$DESKTOP\${SHORTCUT}"
-  Delete "$INSTDIR\${PROGRAM}"
   Delete "$INSTDIR\README.txt"
   Delete "$INSTDIR\LICENSE.txt"
   Delete "$INSTDIR\Uninstall.exe"
