@@ -107,16 +107,36 @@ FunctionEnd
 
 Section "Quorvin" SectionProgram
   ; A relative folder given with /NOTES= is taken from the current folder,
-  ; and the shortcut gets it whole.
-  StrCpy $0 $Notes
-  ${If} $0 != ""
-    CreateDirectory $0
-    GetFullPathName $Notes $0
-  ${EndIf}
+  ; and the shortcut gets it whole. Windows makes no folder of 248
+  ; characters or more for a setup, and a /NOTES= longer than NSIS strings
+  ; hold comes here cut short: another folder than the one asked for.
+  StrCpy $R0 $Notes
+  System::Call 'kernel32::GetFullPathNameW(w R0, i ${NSIS_MAX_STRLEN}, w .R1, p 0) i .R2'
   ${If} $Notes == ""
-  ${OrIfNot} ${FileExists} "$Notes\*"
-    !insertmacro Fail "The notes folder $0 cannot be made. Choose another folder and run the setup again."
+    !insertmacro Fail "No notes folder was given. Choose a folder and run the setup again."
+  ${ElseIf} $R2 == 0
+  ${OrIf} $R2 >= 248
+    !insertmacro Fail "The notes folder $Notes cannot be used: its name is too long or not valid. Choose another folder and run the setup again."
   ${EndIf}
+  ; The Windows folder is where Windows starts a program whose "Start in"
+  ; it cannot use: Quorvin keeps no notes there.
+  StrLen $R3 $WINDIR
+  StrCpy $R4 $R1 $R3
+  StrCpy $R5 $R1 1 $R3
+  ${If} $R4 == $WINDIR
+    ${If} $R5 == ""
+    ${OrIf} $R5 == "\"
+      !insertmacro Fail "Notes cannot be kept in the Windows folder $WINDIR. Choose another folder and run the setup again."
+    ${EndIf}
+  ${EndIf}
+  ; SHCreateDirectoryEx makes the missing folders of the path and, unlike
+  ; CreateDirectory, refuses a name with characters Windows does not allow
+  ; rather than make one without them.
+  System::Call 'shell32::SHCreateDirectoryExW(p 0, w R1, p 0) i .R3'
+  ${IfNot} ${FileExists} "$R1\*"
+    !insertmacro Fail "The notes folder $R1 cannot be made. Choose another folder and run the setup again."
+  ${EndIf}
+  StrCpy $Notes $R1
 
   ClearErrors
   SetOutPath $INSTDIR
@@ -128,6 +148,10 @@ Section "Quorvin" SectionProgram
   SetOutPath $Notes
   CreateShortcut "$SMPROGRAMS\${SHORTCUT}" "$INSTDIR\${PROGRAM}" "" "$INSTDIR\${PROGRAM}" 0 \
     SW_SHOWNORMAL "" "Open today's note in $Notes"
+  ; A desktop shortcut of an earlier setup follows a notes folder that moved.
+  ${If} ${FileExists} "$DESKTOP\${SHORTCUT}"
+    Call DesktopShortcut
+  ${EndIf}
   WriteRegStr HKCU "${SETTINGS_KEY}" "Notes folder" $Notes
 
   ; What "Apps & features" shows and runs.
@@ -163,9 +187,15 @@ FunctionEnd
 ; inside the program's folder, and RMDir without /r leaves a folder that
 ; still holds anything.
 Section Uninstall
+  ; A running Quorvin cannot be deleted: stop before anything is removed,
+  ; rather than leave the program without its entry in "Apps & features".
+  ClearErrors
+  Delete "$INSTDIR\${PROGRAM}"
+  ${If} ${Errors}
+    !insertmacro Fail "Quorvin is running. Close it and remove Quorvin again."
+  ${EndIf}
   Delete "$SMPROGRAMS\${SHORTCUT}"
   Delete "$DESKTOP\${SHORTCUT}"
-  Delete "$INSTDIR\${PROGRAM}"
   Delete "$INSTDIR\README.txt"
   Delete "$INSTDIR\LICENSE.txt"
   Delete "$INSTDIR\Uninstall.exe"

@@ -43,11 +43,14 @@ users=$WINEPREFIX/drive_c/users/$(id -un)
 key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quorvin'
 rm -rf "$users/AppData/Local/Programs/Quorvin" "$users/Documents" "$users/Desktop"
 mkdir "$users/Documents" "$users/Desktop" && wine reg delete "$key" /f > /dev/null 2>&1
-wine "$setup" /S "/NOTES=$(winepath -w "$scratch/file")\\Notes"
-check "a setup that cannot make the notes folder exits non-zero" test $? -ne 0
+for bad in "$(winepath -w "$scratch/file")\\Notes" 'C:\windows\Notes' "$(printf 'n%.0s' $(seq 250))"; do
+  wine "$setup" /S "/NOTES=$bad"
+  check "a setup that cannot use the notes folder ${bad:0:20}... exits non-zero, making none" \
+    same "$?:$(ls -d "$WINEPREFIX/drive_c/windows/Notes" nn* 2> /dev/null)" 2:
+done
 notes=$scratch/Łodź/日本語
-wine "$setup" /S "/NOTES=$(winepath -w "$notes")" && wine "$setup" /S
-check "a silent install into a new folder Łodź\\日本語, then one over it, exit 0" same "$?" 0
+wine "$setup" /S "/NOTES=Łodź\\日本語" && wine "$setup" /S
+check "a silent install into a new folder Łodź\\日本語 (relative), then one over it, exit 0" same "$?" 0
 program='C:\users\'$(id -un)'\AppData\Local\Programs\Quorvin'
 size=0 && for file in "$folder"/*; do size=$((size + ($(stat -c %s "$file") + 1023) / 1024)); done
 check "Apps & features shows Quorvin, its version, publisher, icon and size, and removes it" \
