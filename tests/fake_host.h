@@ -29,6 +29,7 @@ class Host : public daynote::DayNoteHost {
   std::vector<std::string> opened;
   int clock_reads = 0;
   bool calendar_fails = false;
+  std::optional<std::tm> calendar_gives;      // given as it is, instead of the reading's date
   std::optional<daynote::NoteStep> fail_at;   // the step that throws NoteError
   std::optional<daynote::NoteStep> rival_at;  // another start saves the note just before it
   std::vector<std::string> saved_unflushed;   // notes named before their content was flushed
@@ -40,6 +41,7 @@ class Host : public daynote::DayNoteHost {
 
   std::optional<std::tm> LocalTime(daynote::Seconds time) override {
     if (calendar_fails) return std::nullopt;
+    if (calendar_gives) return calendar_gives;
     const std::int64_t days = time >= 0 ? time / 86400 : (time - 86399) / 86400;
     const civil::Date date = civil::CivilFromDays(days);
     std::tm local{};

@@ -43,6 +43,20 @@ SH
   unset WAYLAND_DISPLAY
 }
 
+# calls QUORVIN [STRACE OPTION]...: the exit status, then the calls on the note, the folder and
+# signal dispositions, in short, each ending in ";"; starts that make a note end as $synced says.
+calls() {
+  strace -qq -o "$scratch/trace" -e signal=none -e trace=openat,write,fsync,link,linkat,renameat2,close,\
+rt_sigaction,rt_sigprocmask,clone,clone3,wait4 "${@:2}" "$1" 3>&- 4>&- 5>&- 6>&- 7>&-
+  echo "$?;$(sed -E '/localtime/{N;d}; s/^rt_sigaction\(SIG([A-Z]+), \{sa_handler=SIG_([A-Z]+).*/\1:\2/
+    s/^rt_sigprocmask\(SIG_([A-Z]+), ([^,]*).*/\1 \2/; s/^clone3?\(.*/spawn/; s/^wait4.*/wait/; s/ = 0$//
+    s/^(write|fsync|close)\(([0-9]+).*/\1 \2/; s/ = -1 ([A-Z]+).*/ \1/; s/\.[0-9_]+\.txt\.[0-9a-z]{6}/.copy/g
+    s/(AT_FDCWD|O_WRONLY|O_RDONLY|O_CLOEXEC|0666|AT_SYMLINK_FOLLOW|RENAME_)[|, ]*//g
+    s/[",()]+/ /g; s/\| / /g; s/ +/ /g; s/ $//' "$scratch/trace" | tr '\n' ';')"
+}
+synced="openat . O_DIRECTORY = 4;fsync 4;close 4;close 3;CHLD:DFL;INT:IGN;QUIT:IGN;BLOCK ~[];spawn;\
+SETMASK [];wait;QUIT:DFL;INT:DFL;CHLD:DFL;"
+
 # STARTS starts of quorvin at once, ROUNDS times, each round in a new folder
 # under the current one: one note, and no opener ever finds it other than
 # whole.

@@ -23,16 +23,13 @@ cd "$scratch/disk" || exit 1
 head -c 4096 /dev/zero > filler 2>/dev/null
 
 message=$("$quorvin" 2>&1)
-check "a full disk exits 1" same "$?" 1
-check "a full disk is reported" same "$message" \
-  "quorvin: cannot write $today in $scratch/disk: No space left on device"
-check "no note is left behind on a full disk" same "$(ls -A)" "filler"
-check "nothing is opened on a full disk" same "$(cat "$RECORD")" ""
+check "a full disk exits 1, said" same "$?:$message" \
+  "1:quorvin: cannot write $today in $scratch/disk: No space left on device"
+check "no note is left behind on a full disk, nothing opened" same "$(ls -A):$(cat "$RECORD")" "filler:"
 
 rm filler
 "$quorvin"
-check "with space again the next start exits 0" same "$?" 0
-check "with space again the note is whole" same "$(cat "$today")" "$header"
+check "with space again the next start exits 0, the note whole" same "$?:$(cat "$today")" "0:$header"
 check "with space again the note is opened" same "$(cat "$RECORD")" "$scratch/disk/$today"
 cd / && umount "$scratch/disk"
 
@@ -48,7 +45,12 @@ else echo "skipped on FAT: FUSE is refused here"; fi
 # under a hidden name and renamed, never replacing what another start made.
 mount -t tmpfs none /proc || { echo "skipped: /proc cannot be hidden"; exit 77; }
 mkdir "$scratch/no-proc" && cd "$scratch/no-proc" || exit 1
-"$quorvin"
+# Signals held, a hidden copy is made (a rename refused for its flag, a link to a name taken by chance
+# leave it as it is), flushed, then named without replacing; then the folder is flushed.
+check "without /proc, the calls in order" same "$(calls "$quorvin" -e inject=renameat2:error=EINVAL:when=1 \
+  -e inject=link:error=EEXIST:when=1)" "0;openat . O_TMPFILE = 3;close 3;XFSZ:IGN;BLOCK ~[XFSZ RTMIN \
+RT_1];openat .copy O_CREAT|O_EXCL|O_NOFOLLOW = 3;renameat2 .copy .copy NOREPLACE EINVAL;link .copy .copy \
+EEXIST;XFSZ:IGN;write 3;XFSZ:IGN;fsync 3;renameat2 .copy $today NOREPLACE;SETMASK [];XFSZ:DFL;$synced"
 check "without /proc a new note is whole and nothing else stays" same "$(ls -A):$(cat "$today")" \
   "$today:$header"
 message=$( (ulimit -f 0 && mkdir limited && cd limited && "$quorvin" 2>&1) | cat)

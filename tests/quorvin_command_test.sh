@@ -22,12 +22,25 @@ bytes() { od -An -c "$1" | tr -s ' '; }
 on_terminal() { script -qec "$1" /dev/null < /dev/null | tr -d '\r'; return "${PIPESTATUS[0]}"; }
 
 fresh new
-out=$("$quorvin")
-check "a new note exits 0" same "$?" 0
+out=$("$quorvin" 2>&1)
+check "a new note: exit 0, nothing on standard output or error, the opener gets its full path" \
+  same "$?:$out:$(opened)" "0::$folder/$today"
 check "a new note holds exactly the header with LF line ends" \
   same "$(bytes "$today")" "$(printf '%s\n\n' "$header" | od -An -c | tr -s ' ')"
-check "the opener gets the new note's full path" same "$(opened)" "$folder/$today"
-check "nothing goes to standard output" same "$out" ""
+
+# Closed standard streams are taken first; the note is whole on disk before it is named, its name
+# before the opener starts; and the opener's, not quorvin's, are Ctrl-C and Ctrl-\ meanwhile.
+fresh calls
+check "a start's calls in order" same "$(calls "$quorvin" <&- 2>&-)" "0;openat /dev/null;openat \
+/dev/null = 2;openat . O_TMPFILE = 3;XFSZ:IGN;write 3;XFSZ:DFL;fsync 3;linkat /proc/self/fd/3 $today;$synced"
+check "where no link is made, the note is made under its name, then flushed, then its folder" \
+  same "$(rm "$today"; calls "$quorvin" -e inject=linkat:error=EPERM)" "0;openat . O_TMPFILE = 3;XFSZ:IGN;write 3;\
+XFSZ:DFL;fsync 3;linkat /proc/self/fd/3 $today EPERM;XFSZ:IGN;BLOCK ~[XFSZ RTMIN RT_1];openat $today \
+O_CREAT|O_EXCL|O_NOFOLLOW = 4;XFSZ:IGN;write 4;XFSZ:IGN;fsync 4;close 4;SETMASK [];XFSZ:DFL;$synced"
+for fault in fsync:error=EIO "linkat:error=EPERM -e inject=fsync:error=EIO:when=2"; do
+  rm -f "$today"; message=$(strace -qq -o /dev/null -e inject=$fault "$quorvin" 2>&1)
+  check "$fault: exit 1, told, nothing left" same "$?:$message:$(ls -A)" "1:quorvin: cannot flush $today in $folder: Input/output error:"
+done
 
 fresh existing
 printf 'my own line\n' > "$today"
@@ -40,9 +53,8 @@ check "a missing FOLDER is exit 1, named, nothing made" same "$?:$message:$(ls -
 (cd elsewhere && "$quorvin" ..)
 check "an existing note in the FOLDER given exits 0, nothing made here" \
   same "$?:$(ls -A elsewhere)" 0:
-check "an existing note is left untouched" same "$(stat -c '%s %Y %X' "$today"):$(cat "$today")" \
-  "$before:my own line"
-check "an existing note is opened" same "$(opened)" "$folder/$today"
+check "an existing note is left untouched, and opened" same \
+  "$(stat -c '%s %Y %X' "$today"):$(cat "$today"):$(opened)" "$before:my own line:$folder/$today"
 
 # Help, the version and a wrong command line make nothing; "--" ends the
 # options, so that a folder may be named "-x".
@@ -62,8 +74,8 @@ for case in "--frobnicate:unknown option '--frobnicate'" "-pVx:unknown option '-
     "64:quorvin: ${case#*:}"$'\nTry \'quorvin --help\'.'
 done
 check "help, the version and wrong command lines make nothing" same "$(ls -A):$(ls -A -- -x)" -x:
-out=$("$quorvin" -p -- -x)
-check "-p -- -x prints exactly the note's full path in -x, exit 0" same "$?:$out" "0:$folder/-x/$today"
+out=$("$quorvin" -p -- -x <&-)
+check "-p -- -x, input closed, prints exactly the note's full path in -x, exit 0" same "$?:$out" "0:$folder/-x/$today"
 check "--path makes the note whole and opens nothing" same "$(cat -- "-x/$today"):$(opened)" "$header:"
 
 fresh directory
@@ -76,31 +88,28 @@ fresh dangling
 ln -s elsewhere/target.txt "$today"
 mkdir elsewhere
 "$quorvin"
-check "a dangling link's target is never created" same "$(ls -A elsewhere)" ""
-check "a dangling link is opened as it is" same "$(opened)" "$folder/$today"
+check "a dangling link's target is never created; the link is opened as it is" \
+  same "$(ls -A elsewhere):$(opened)" ":$folder/$today"
 
 fresh upper
 upper=${today%.txt}.TXT
 printf 'from windows\n' > "$upper"
 "$quorvin"
-check "a note differing only in case counts as present" same "$(ls -A):$(cat "$upper")" \
-  "$upper:from windows"
-check "the note differing only in case is the one opened" same "$(opened)" "$folder/$upper"
+check "a note differing only in case counts as present, and is the one opened" \
+  same "$(ls -A):$(cat "$upper"):$(opened)" "$upper:from windows:$folder/$upper"
 
 fresh removed
 rmdir "$folder"
 message=$("$quorvin" 2>&1)
-check "a folder refusing creation exits 1" same "$?" 1
-check "the failure names note, folder and reason" same "$message" \
-  "quorvin: cannot create $today in the current folder: No such file or directory"
+check "a folder refusing creation exits 1, naming note, folder and reason" same "$?:$message" \
+  "1:quorvin: cannot create $today in the current folder: No such file or directory"
 check "nothing is opened after a failure" same "$(opened)" ""
 
 fresh readonly-parent
 mkdir sub && cd sub && chattr +i . 2>/dev/null && {
   message=$("$quorvin" 2>&1)
-  check "an immutable folder refuses even root: exit 1" same "$?" 1
-  check "the failure names the folder by path" same "$message" \
-    "quorvin: cannot create $today in $folder/sub: Operation not permitted"
+  check "an immutable folder refuses even root: exit 1, the folder named by path" \
+    same "$?:$message" "1:quorvin: cannot create $today in $folder/sub: Operation not permitted"
   chattr -i .
 }
 
@@ -110,18 +119,15 @@ fresh unsearchable
 if [ "$(id -u)" = 0 ] && command -v setpriv > /dev/null; then
   chmod 0 .
   out=$(setpriv --reuid=65534 --regid=65534 --clear-groups "$quorvin" 2> "$scratch/err")
-  check "a look-up that fails exits 1" same "$?:$out" "1:"
-  check "a failed look-up names note, folder and reason" same "$(cat "$scratch/err")" \
-    "quorvin: cannot look for $today in $folder: Permission denied"
+  check "a look-up that fails exits 1, naming note, folder and reason" \
+    same "$?:$out:$(cat "$scratch/err")" "1::quorvin: cannot look for $today in $folder: Permission denied"
   chmod 755 .
 fi
 
 fresh opener-missing
 message=$(PATH=/nonexistent "$quorvin" 2>&1)
-check "a missing opener exits 2" same "$?" 2
-check "a missing opener is named, with its package" same "$message" \
-  "quorvin: cannot start xdg-open for $folder/$today: not found on PATH (install xdg-utils)"
-check "the note is kept when the opener is missing" same "$(head -n1 "$today")" "$header"
+check "a missing opener exits 2, named, with its package; the note is kept" same "$?:$message:$(head \
+  -n1 "$today")" "2:quorvin: cannot start xdg-open for $folder/$today: not found on PATH (install xdg-utils):$header"
 
 fresh opener-not-executable
 chmod -x "$scratch/bin/xdg-open"
@@ -133,10 +139,8 @@ chmod +x "$scratch/bin/xdg-open"
 # Even 127: only a shell's 127 means "not found".
 fresh opener-fails
 message=$(OPENER_STATUS=127 "$quorvin" 2>&1)
-check "a failing opener exits 2" same "$?" 2
-check "a failing opener's status is reported" same "$message" \
-  "quorvin: cannot open $folder/$today: xdg-open exited with status 127"
-check "the note is kept when the opener fails" same "$(wc -c < "$today")" "$((${#header} + 2))"
+check "a failing opener exits 2, its status reported; the note is kept" same "$?:$message:$(wc -c \
+  < "$today")" "2:quorvin: cannot open $folder/$today: xdg-open exited with status 127:$((${#header} + 2))"
 
 # Started with SIGINT ignored and blocked (as a background job is), the
 # opener still gets Ctrl-C's default: it is an editor's to decide.
@@ -176,12 +180,12 @@ fresh sigchld-ignored
 (trap '' CHLD && exec "$quorvin")
 check "a parent that ignores SIGCHLD still gets the opener's outcome" same "$?" 0
 
-# A newline, a backslash, a C1 control, a stray byte, an overlong "/", a
-# surrogate and a right-to-left override; "Łódź" stays as it is.
-fresh $'new\nline\\n \xc2\x85 \x9b \xc0\xaf \xed\xa0\x80 \xe2\x80\xae Łódź'
+# Newlines, backslashes, controls (C1 too), stray bytes, overlong, cut or too high forms, surrogates,
+# characters that reorder or hide, each beside ones that stay; a path past 256 bytes, for getcwd.
+fresh "$(printf %0199d 0)/"$'new\nline\\n \x1f\x7f\xc2\x85\xc2\x9f\xc2\xa0 \x9b \xc0\xaf\xe0\x80\xaf\xf0\x8f\xbf\xbf \xed\x9f\xbf\xed\xa0\x80\xed\xbf\xbf\xee\x80\x80 \xd8\x9b\xd8\x9c\xd8\x9d \xe2\x80\x8a\xe2\x80\x8b\xe2\x80\x8f\xe2\x80\x90 \xe2\x80\xa7\xe2\x80\xa8\xe2\x80\xae\xe2\x80\xaf \xe2\x81\xa5\xe2\x81\xa6\xe2\x81\xa9\xe2\x81\xaa \xef\xbb\xbe\xef\xbb\xbf\xef\xbc\x80 \xf4\x8f\xbf\xbf\xf4\x90\x80\x80 \xe2\x80 Łódź 😀'
 message=$(PATH=/nonexistent "$quorvin" 2>&1)
 check "whatever could split or disguise a message in a name is escaped" same "$message" \
-  "quorvin: cannot start xdg-open for $scratch/new\\nline\\\\n \\xc2\\x85 \\x9b \\xc0\\xaf \\xed\\xa0\\x80 \\xe2\\x80\\xae Łódź/$today: not found on PATH (install xdg-utils)"
+  "quorvin: cannot start xdg-open for $scratch/$(printf %0199d 0)/"$'new\\nline\\\\n \\x1f\\x7f\\xc2\\x85\\xc2\\x9f\xc2\xa0 \\x9b \\xc0\\xaf\\xe0\\x80\\xaf\\xf0\\x8f\\xbf\\xbf \xed\x9f\xbf\\xed\\xa0\\x80\\xed\\xbf\\xbf\xee\x80\x80 \xd8\x9b\\xd8\\x9c\xd8\x9d \xe2\x80\x8a\\xe2\\x80\\x8b\\xe2\\x80\\x8f\xe2\x80\x90 \xe2\x80\xa7\\xe2\\x80\\xa8\\xe2\\x80\\xae\xe2\x80\xaf \xe2\x81\xa5\\xe2\\x81\\xa6\\xe2\\x81\\xa9\xe2\x81\xaa \xef\xbb\xbe\\xef\\xbb\\xbf\xef\xbc\x80 \xf4\x8f\xbf\xbf\\xf4\\x90\\x80\\x80 \\xe2\\x80 Łódź 😀'"/$today: not found on PATH (install xdg-utils)"
 
 fresh german
 LC_ALL=de_DE.UTF-8 LANG=de_DE.UTF-8 "$quorvin"
@@ -189,11 +193,13 @@ check "weekday names stay English in a German locale" same "$(head -n1 "$today")
 
 fresh closed-streams
 "$quorvin" >&- 2>&- <&-
-check "with standard streams closed the note is still exact" same "$(cat "$today")" "$header"
-check "with standard streams closed the note is opened" same "$(opened)" "$folder/$today"
-message=$("$quorvin" -p 2>&1 >&-)
-check "--path into a closed standard output: exit 1, said" same "$?:$message" \
-  "1:quorvin: cannot write to standard output: Bad file descriptor"
+check "with standard streams closed the note is still exact, and opened" \
+  same "$(cat "$today"):$(opened)" "$header:$folder/$today"
+for option in --path --version; do
+  message=$("$quorvin" $option 2>&1 >&-)
+  check "$option into a closed standard output: exit 1, said" same "$?:$message" \
+    "1:quorvin: cannot write to standard output: Bad file descriptor"
+done
 
 # Without a graphical session the user's editor opens the note, on a terminal
 # only, its setting taken as git takes it, the note's path (quoted however
@@ -212,6 +218,12 @@ for redirect in '< /dev/null' '<&-' '> /dev/null'; do
     same "$?:$message:$(opened):$(ls -A)" "2:quorvin: today's note $folder/$today is ready, but \
 there is no desktop to open it in and no terminal for an editor ('quorvin --path' prints its path)::$today"
 done
+cp "$scratch/bin/stand-in" "$scratch/bin/sensible-editor" && cp "$scratch/bin/stand-in" "$scratch/bin/vi"
+for editor in sensible-editor vi; do  # only stand-ins on PATH: no real editor ever starts
+  (unset DISPLAY WAYLAND_DISPLAY VISUAL EDITOR; on_terminal "PATH=/nonexistent::$scratch/bin \"\$quorvin\"")
+  check "no editor set: $editor opens the note" same "$?:$(opened)" "0:$scratch/bin/$editor|$folder/$today|"
+  chmod -x "$scratch/bin/sensible-editor"
+done
 printf 'printf "%%s|" "$@" > "$RECORD"\n' > "$scratch/bin/no-hash-bang"
 chmod +x "$scratch/bin/no-hash-bang"
 (unset DISPLAY WAYLAND_DISPLAY VISUAL; EDITOR=no-hash-bang on_terminal '"$quorvin"')
@@ -226,9 +238,12 @@ check "an EDITOR with arguments gets the note's path last" same "$?:$(opened)" \
 (unset DISPLAY; WAYLAND_DISPLAY=wayland-0 VISUAL=stand-in "$quorvin")
 check "in a Wayland session xdg-open opens the note, not the editor" same "$(opened)" \
   "$folder/$today"
-message=$(unset DISPLAY WAYLAND_DISPLAY VISUAL; EDITOR=no-such-editor on_terminal '"$quorvin"')
-check "a missing editor exits 2, named" same "$?:${message##*$'\n'}" \
-  "2:quorvin: cannot start editor \"no-such-editor\" for $folder/$today: not found on PATH"
+for case in "no-such-editor:not found on PATH" "$scratch/none:not found" \
+  "$scratch/bin/sensible-editor -w:not executable"; do
+  message=$(unset DISPLAY WAYLAND_DISPLAY VISUAL; EDITOR=${case%:*} on_terminal '"$quorvin"')
+  check "a missing editor exits 2, named: ${case%:*}" same "$?:${message##*$'\n'}" \
+    "2:quorvin: cannot start editor \"${case%:*}\" for $folder/$today: ${case#*:}"
+done
 printf '#!/no/such/sh\n' > "$scratch/bin/lost-sh" && chmod +x "$scratch/bin/lost-sh"
 message=$(unset DISPLAY WAYLAND_DISPLAY VISUAL; EDITOR=$scratch/bin/lost-sh on_terminal '"$quorvin"')
 check "an editor script whose #! program is missing is named so" same "$?:${message##*: }" \

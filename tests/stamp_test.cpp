@@ -44,4 +44,21 @@ TEST(NoteStamp, ReadsTheClockOnceForNameAndHeader) {
   EXPECT_EQ(host.clock_reads, 1);
 }
 
+// No note is named after a day past its month's last (1900 had no 29 February) or Saturday.
+TEST(NoteStamp, NamesNoDayTheCalendarDoesNotHave) {
+  fake::Host host;
+  for (const int year : {1900, 2000, 2024}) {
+    for (int month = 0; month < 12; ++month) {
+      std::tm& day = host.calendar_gives.emplace();
+      day.tm_year = year - 1900, day.tm_mon = month;
+      day.tm_mday = civil::CivilFromDays(civil::DaysFromCivil(year, month + 2, 1) - 1).day;
+      EXPECT_NO_THROW(daynote::MakeNoteStamp(host)) << year << "/" << month + 1;
+      ++day.tm_mday;
+      EXPECT_THROW(daynote::MakeNoteStamp(host), daynote::ClockError) << year << "/" << month + 1;
+    }
+  }
+  host.calendar_gives->tm_mday = 1, host.calendar_gives->tm_wday = 7;
+  EXPECT_THROW(daynote::MakeNoteStamp(host), daynote::ClockError);
+}
+
 }  // namespace
