@@ -31,6 +31,8 @@ check "a new note holds exactly the header with LF line ends" \
 # Closed standard streams are taken first; the note is whole on disk before it is named, its name
 # before the opener starts; and the opener's, not quorvin's, are Ctrl-C and Ctrl-\ meanwhile.
 fresh calls
+# A sanitized build makes calls of its own, and its leak checker refuses to run under strace.
+if [ -z "${QUORVIN_SANITIZED:-}" ]; then
 check "a start's calls in order" same "$(calls "$quorvin" <&- 2>&-)" "0;openat /dev/null;openat \
 /dev/null = 2;openat . O_TMPFILE = 3;XFSZ:IGN;write 3;XFSZ:DFL;fsync 3;linkat /proc/self/fd/3 $today;$synced"
 check "where no link is made, the note is made under its name, then flushed, then its folder" \
@@ -41,6 +43,7 @@ for fault in fsync:error=EIO "linkat:error=EPERM -e inject=fsync:error=EIO:when=
   rm -f "$today"; message=$(strace -qq -o /dev/null -e inject=$fault "$quorvin" 2>&1)
   check "$fault: exit 1, told, nothing left" same "$?:$message:$(ls -A)" "1:quorvin: cannot flush $today in $folder: Input/output error:"
 done
+fi
 
 fresh existing
 printf 'my own line\n' > "$today"
