@@ -113,6 +113,7 @@ TEST(MessageText, LongRunsBreakIntoLinesThatFit) {
        "Cannot create 2026_12_07.txt in C:\\notes: Access is denied."},
       {"In " + folder + "\\2026_12_07.txt now", "In C:\\Users\\ann\\"},
       {cjk, cjk.substr(0, 48 * 3)},
+      {"In " + std::string(48, 'd') + " now", "In " + std::string(48, 'd') + " now"},
   };
   for (const Case& c : cases) {
     const std::string lines = AfxBreakLongRuns(c.text, 48);

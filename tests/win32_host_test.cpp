@@ -119,6 +119,9 @@ TEST_F(Win32HostFolder, ACopyNeverReplacesAnEntryAndVanishesUnlessSaved) {
   EXPECT_EQ(GetFileAttributesW(L"mine.txt"), INVALID_FILE_ATTRIBUTES);
   note->Save();
   note->Discard();
+  const HANDLE event = CreateEventW(nullptr, FALSE, FALSE, nullptr);  // likely the freed value
+  note.reset();
+  EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_TIMEOUT) << "the copy's handle closed twice";
   EXPECT_EQ(Listing(), "TAKEN.TXT mine.txt ");
   EXPECT_EQ(Read("mine.txt"), "2002/09/14   Saturday\r\n\r\n");
 }
@@ -162,17 +165,21 @@ TEST_F(Win32HostFolder, AStartStoppedAtAnyStepLeavesNoCopy) {
   CloseHandle(stopped);
 }
 
-TEST_F(Win32HostFolder, CreationFailureNamesNoteFolderAndReason) {
+// A look-up that fails for a reason other than absence (a file taken for a
+// folder) is no "absent": like a failed creation, it is said in full.
+TEST_F(Win32HostFolder, FailuresNameStepNoteFolderAndReason) {
   daynote::Win32Host host;
-  const std::string start = "cannot create no|such.txt in " + utf16::ToUtf8(folder_) + ": ";
-  try {
-    host.CreatePending("no|such.txt");
-    FAIL() << "an invalid name was created";
-  } catch (const daynote::NoteError& error) {
-    EXPECT_EQ(error.step(), daynote::NoteStep::Create);
-    const std::string message = error.what();
-    EXPECT_EQ(message.rfind(start, 0), 0u) << message;
-    EXPECT_GT(message.size(), start.size());
+  MakeFile("file", "");
+  const std::string in = " in " + utf16::ToUtf8(folder_) + ": Invalid name";
+  for (const bool look : {true, false}) {
+    const std::string name = look ? "file\\x.txt" : "no|such.txt";
+    try {
+      look ? (void)host.FindEntry(name) : (void)host.CreatePending(name);
+      ADD_FAILURE() << name << " did not fail";
+    } catch (const daynote::NoteError& error) {
+      EXPECT_EQ(error.step(), look ? daynote::NoteStep::Look : daynote::NoteStep::Create);
+      EXPECT_EQ(error.what(), (look ? "cannot look for " : "cannot create ") + name + in);
+    }
   }
 }
 

@@ -6,6 +6,7 @@
      window_tool text TITLE                  prints a message box's text (UTF-8)
      window_tool rect TITLE                  prints left top right bottom
      window_tool enabled TITLE               prints 1 if it takes input, else 0
+     window_tool icon TITLE                  prints 1 if a message box shows an icon
      window_tool workarea                    prints the screen's work area
    Numbers may be given in hex (0x...). With QUORVIN_DESKTOP set, it looks on
    that Wine desktop instead of the default one. */
@@ -58,6 +59,11 @@ int main(int argc, char** argv) {
     RECT rect;
     GetWindowRect(found, &rect);
     printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right, rect.bottom);
+    return 0;
+  }
+  if (strcmp(command, "icon") == 0) {
+    /* Wine's message box shows its icon in the static control stc1. */
+    printf("%d\n", SendMessageW(GetDlgItem(found, 0x440), STM_GETICON, 0, 0) ? 1 : 0);
     return 0;
   }
   if (strcmp(command, "enabled") == 0) {

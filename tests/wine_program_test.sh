@@ -152,12 +152,8 @@ opening_fails() {  # opening_fails WHY REASON
   start "$folder"
   local box
   box=$(wait_for_window Quorvin)
-  check "$1: a message says so" test -n "$box"
-  message=$(box_text)
-  check "$1: the message says the note is ready" grep -q 'ready' <<< "$message"
-  check "$1: the message names the note's full path" \
-    grep -qF "$(windows_path "$folder/$today")" <<< "$message"
-  check "$1: the message gives the reason" grep -qF "$2" <<< "$message"
+  check "$1: a message says the note is ready, its full path and the reason" same "$(box_text)" \
+    "Today's note is ready, but Windows cannot open it:$(windows_path "$folder/$today")$2."
   [ -n "$box" ] && width=$(box_width Quorvin) && press_ok "$box"
   exit_status
   check "$1: exit status 2 after one message" same "$?:$(windows_named Quorvin)" "2:"
@@ -167,10 +163,10 @@ wine reg delete 'HKLM\Software\Classes\.txt' /f > /dev/null 2>&1
 opening_fails "no program for .txt" "No program is set up to open text files"
 register '"C:\gone\editor.exe" "%1"'
 opening_fails "a program that is gone" \
-  'cannot be found (text files open with: "C:\gone\editor.exe" "%1")'
+  'The program set up to open text files cannot be found (text files open with: "C:\gone\editor.exe" "%1")'
 register '"C:\windows\win.ini" "%1"'
 opening_fails "a program that is no program" \
-  'cannot be started (text files open with: "C:\windows\win.ini" "%1")'
+  'The program set up to open text files cannot be started (text files open with: "C:\windows\win.ini" "%1")'
 # A note that is gone when the shell fails (here a link to nothing, which
 # counts as present) is said to have disappeared, not the program.
 fresh vanished
@@ -219,8 +215,9 @@ chattr +i "$refusing" 2> /dev/null || refusing=/sys/kernel
 start "$refusing"
 message_box=$(wait_for_window Quorvin)
 check "a failure to create the note shows a message" test -n "$message_box"
-check "the message names the folder as Windows names it" \
-  grep -qiF "cannot create $today in $(windows_path "$refusing"):" <<< "$(box_text)"
+check "the message names the note, the folder as Windows names it and the reason" \
+  same "$(box_text)" "Cannot create $today in $(windows_path "$refusing"): Access denied."
+check "the message shows an icon" same "$(ask icon Quorvin)" 1
 import -window root "$artifacts/failure-message.png" 2> /dev/null
 [ -n "$message_box" ] && press_ok "$message_box"
 dialog=$(wait_for_window Quorvin "$message_box")
