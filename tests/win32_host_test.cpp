@@ -2,8 +2,8 @@
 #include "daynote/win32_host.h"
 
 #include <windows.h>
-#include <gtest/gtest.h>
 #include <shellapi.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -44,8 +44,8 @@ class Win32HostFolder : public ::testing::Test {
   void TearDown() override {
     SetCurrentDirectoryW(previous_);
     std::wstring from = folder_ + L'\0';  // a list of one, as the shell takes it
-    SHFILEOPSTRUCTW remove{nullptr,   FO_DELETE, from.c_str(), nullptr,
-                           FOF_NO_UI, FALSE,     nullptr,      nullptr};
+    SHFILEOPSTRUCTW remove{nullptr, FO_DELETE, from.c_str(), nullptr,
+                           FOF_NO_UI, FALSE, nullptr, nullptr};
     SHFileOperationW(&remove);
   }
   static std::string Read(const char* path) {
