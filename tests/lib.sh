@@ -43,8 +43,7 @@ SH
   unset WAYLAND_DISPLAY
 }
 
-# calls QUORVIN [STRACE OPTION]...: the exit status, then the calls on the note, the folder and
-# signal dispositions, in short, each ending in ";"; starts that make a note end as $synced says.
+# calls QUORVIN [STRACE OPTION]...: exit status, calls on note, folder, signals, each ending ";".
 calls() {
   strace -qq -o "$scratch/trace" -e signal=none -e trace=openat,write,fsync,link,linkat,renameat2,close,\
 rt_sigaction,rt_sigprocmask,clone,clone3,wait4 "${@:2}" "$1" 3>&- 4>&- 5>&- 6>&- 7>&-

@@ -45,8 +45,7 @@ else echo "skipped on FAT: FUSE is refused here"; fi
 # under a hidden name and renamed, never replacing what another start made.
 mount -t tmpfs none /proc || { echo "skipped: /proc cannot be hidden"; exit 77; }
 mkdir "$scratch/no-proc" && cd "$scratch/no-proc" || exit 1
-# Signals held, a hidden copy is made (a rename refused for its flag, a link to a name taken by chance
-# leave it as it is), flushed, then named without replacing; then the folder is flushed.
+# Signals held, the hidden copy (kept by a refused flag, a taken name) flushed, named, the folder flushed.
 check "without /proc, the calls in order" same "$(calls "$quorvin" -e inject=renameat2:error=EINVAL:when=1 \
   -e inject=link:error=EEXIST:when=1)" "0;openat . O_TMPFILE = 3;close 3;XFSZ:IGN;BLOCK ~[XFSZ RTMIN \
 RT_1];openat .copy O_CREAT|O_EXCL|O_NOFOLLOW = 3;renameat2 .copy .copy NOREPLACE EINVAL;link .copy .copy \
