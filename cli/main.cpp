@@ -11,7 +11,6 @@
 #include <exception>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "cli/escape.h"
 #include "cli/opener.h"
@@ -62,12 +61,9 @@ bool Print(const std::string& text) {
 // the current folder's path cannot be found (it was removed, or a folder
 // above it cannot be read).
 std::optional<std::string> FullPath(const std::string& name) {
-  std::vector<char> folder(256);
-  while (!getcwd(folder.data(), folder.size())) {
-    if (errno != ERANGE) return std::nullopt;
-    folder.resize(folder.size() * 2);
-  }
-  return std::string(folder.data()) + "/" + name;
+  const std::optional<std::string> folder = daynote::CurrentFolderPath();
+  if (!folder) return std::nullopt;
+  return *folder + "/" + name;
 }
 
 }  // namespace

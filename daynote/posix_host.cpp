@@ -15,11 +15,6 @@
 extern char** environ;  // NOLINT(cppcoreguidelines-avoid-non-const-global-variables): POSIX's
 
 namespace daynote {
-namespace {
-
-static_assert(sizeof(time_t) >= 8, "notes after January 2038 need a 64-bit time_t");
-
-// The current folder's path; none when it was removed while we are in it.
 std::optional<std::string> CurrentFolderPath() {
   std::vector<char> path(256);
   while (!getcwd(path.data(), path.size())) {
@@ -28,6 +23,10 @@ std::optional<std::string> CurrentFolderPath() {
   }
   return std::string(path.data());
 }
+
+namespace {
+
+static_assert(sizeof(time_t) >= 8, "notes after January 2038 need a 64-bit time_t");
 
 std::string CurrentFolder() { return CurrentFolderPath().value_or("the current folder"); }
 

@@ -3,6 +3,7 @@
 // user's editor.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,10 @@ struct Opener {
   // editors are given ("code --wait").
   std::string shell_line = "";
 };
+
+// The current folder's path; none, errno saying why, when it has none any
+// more (it was removed) or a folder above it cannot be read.
+std::optional<std::string> CurrentFolderPath();
 
 class PosixHost : public DayNoteHost {
  public:
