@@ -5,6 +5,7 @@
 #pragma once
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -30,7 +31,7 @@ class Host : public daynote::DayNoteHost {
   int clock_reads = 0;
   bool calendar_fails = false;
   std::optional<std::tm> calendar_gives;      // given as it is, instead of the reading's date
-  std::optional<daynote::NoteStep> fail_at;   // the step that throws NoteError
+  std::set<daynote::NoteStep> fail_at;        // the steps that throw NoteError
   std::optional<daynote::NoteStep> rival_at;  // another start saves the note just before it
   std::vector<std::string> saved_unflushed;   // notes named before their content was flushed
 
@@ -107,7 +108,7 @@ class Host : public daynote::DayNoteHost {
   // A failure names `subject`: the note, or its unfinished copy.
   void Step(daynote::NoteStep step, const std::string& note, const std::string& subject = "") {
     if (rival_at == step && !Find(note)) entries[note] = Entry{Kind::File, "theirs"};
-    if (fail_at == step) {
+    if (fail_at.count(step)) {
       throw daynote::NoteError(step, subject.empty() ? note : subject, "/fake", "injected failure");
     }
   }

@@ -38,10 +38,14 @@ check "where no link is made, the note is made under its name, then flushed, the
   same "$(rm "$today"; calls "$quorvin" -e inject=linkat:error=EPERM)" "0;openat . O_TMPFILE = 3;XFSZ:IGN;write 3;\
 XFSZ:DFL;fsync 3;linkat /proc/self/fd/3 $today EPERM;XFSZ:IGN;BLOCK ~[XFSZ RTMIN RT_1];openat $today \
 O_CREAT|O_EXCL|O_NOFOLLOW = 4;XFSZ:IGN;write 4;XFSZ:IGN;fsync 4;close 4;SETMASK [];XFSZ:DFL;$synced"
-for fault in fsync:error=EIO "linkat:error=EPERM -e inject=fsync:error=EIO:when=2"; do
-  rm -f "$today"; message=$(strace -qq -o /dev/null -e inject=$fault "$quorvin" 2>&1)
-  check "$fault: exit 1, told, nothing left" same "$?:$message:$(ls -A)" "1:quorvin: cannot flush $today in $folder: Input/output error:"
+for case in "fsync:error=EIO|:" "linkat:error=EPERM -e inject=fsync:error=EIO:when=2|:" "linkat:error=EPERM -e \
+  inject=fsync:error=EIO:when=2 -e inject=unlink:error=EPERM|; cannot remove $today in $folder: Operation not permitted:$today"; do
+  rm -f "$today"; message=$(strace -qq -o /dev/null -e inject=${case%|*} "$quorvin" 2>&1)
+  check "${case%|*}: exit 1, told, nothing left unnamed" same "$?:$message:$(ls -A)" \
+    "1:quorvin: cannot flush $today in $folder: Input/output error${case#*|}"
 done
+check "-p exits 1 when the folder's path cannot be found" same "$(strace -qq -o /dev/null -e \
+  inject=getcwd:error=EACCES "$quorvin" -p 2>&1):$?" "quorvin: cannot print the full path of $today: Permission denied:1"
 fi
 
 fresh existing
@@ -71,7 +75,7 @@ check "-ph: exit 0, the usage with every option" same "$?:$(grep -c -e '^  -p, -
   "0:3:Usage: quorvin [OPTION]... [FOLDER]"
 for case in "--frobnicate:unknown option '--frobnicate'" "-pVx:unknown option '-x'" \
   "--pa=me:option '--path' takes no argument" "-- -x two:extra operand 'two'"; do
-  message=$("$quorvin" ${case%%:*} 2>&1)
+  message=$("$quorvin" ${case%%:*} 2>&1 | tr '\0' @; exit "${PIPESTATUS[0]}")
   check "quorvin ${case%%:*}: exit 64, one line and a hint" same "$?:$message" \
     "64:quorvin: ${case#*:}"$'\nTry \'quorvin --help\'.'
 done
@@ -184,10 +188,10 @@ check "a parent that ignores SIGCHLD still gets the opener's outcome" same "$?" 
 
 # Newlines, backslashes, controls (C1 too), stray bytes, overlong, cut or too high forms, surrogates,
 # characters that reorder or hide, each beside ones that stay; a path past 256 bytes, for getcwd.
-fresh "$(printf %0199d 0)/"$'new\nline\\n \x1f\x7f\xc2\x85\xc2\x9f\xc2\xa0 \x9b \xc0\xaf\xe0\x80\xaf\xf0\x8f\xbf\xbf \xed\x9f\xbf\xed\xa0\x80\xed\xbf\xbf\xee\x80\x80 \xd8\x9b\xd8\x9c\xd8\x9d \xe2\x80\x8a\xe2\x80\x8b\xe2\x80\x8f\xe2\x80\x90 \xe2\x80\xa7\xe2\x80\xa8\xe2\x80\xae\xe2\x80\xaf \xe2\x81\xa5\xe2\x81\xa6\xe2\x81\xa9\xe2\x81\xaa \xef\xbb\xbe\xef\xbb\xbf\xef\xbc\x80 \xf4\x8f\xbf\xbf\xf4\x90\x80\x80 \xe2\x80 Łódź 😀'
+fresh "$(printf %0199d 0)/"$'new\nline\\n \x1f\x7f\xc2\x85\xc2\x9f\xc2\xa0 \x9b \xc0\xaf\xe0\x80\xaf\xe0\xa0\x80\xf0\x8f\xbf\xbf\xf0\x90\x80\x80\xf1\x80\x80\x80 \xed\x9f\xbf\xed\xa0\x80\xed\xbf\xbf\xee\x80\x80 \xd8\x9b\xd8\x9c\xd8\x9d \xe2\x80\x8a\xe2\x80\x8b\xe2\x80\x8f\xe2\x80\x90 \xe2\x80\xa7\xe2\x80\xa8\xe2\x80\xae\xe2\x80\xaf \xe2\x81\xa5\xe2\x81\xa6\xe2\x81\xa9\xe2\x81\xaa \xef\xbb\xbe\xef\xbb\xbf\xef\xbc\x80 \xf4\x8f\xbf\xbf\xf4\x90\x80\x80 \xe2\x80 Łódź 😀'
 message=$(PATH=/nonexistent "$quorvin" 2>&1)
 check "whatever could split or disguise a message in a name is escaped" same "$message" \
-  "quorvin: cannot start xdg-open for $scratch/$(printf %0199d 0)/"$'new\\nline\\\\n \\x1f\\x7f\\xc2\\x85\\xc2\\x9f\xc2\xa0 \\x9b \\xc0\\xaf\\xe0\\x80\\xaf\\xf0\\x8f\\xbf\\xbf \xed\x9f\xbf\\xed\\xa0\\x80\\xed\\xbf\\xbf\xee\x80\x80 \xd8\x9b\\xd8\\x9c\xd8\x9d \xe2\x80\x8a\\xe2\\x80\\x8b\\xe2\\x80\\x8f\xe2\x80\x90 \xe2\x80\xa7\\xe2\\x80\\xa8\\xe2\\x80\\xae\xe2\x80\xaf \xe2\x81\xa5\\xe2\\x81\\xa6\\xe2\\x81\\xa9\xe2\x81\xaa \xef\xbb\xbe\\xef\\xbb\\xbf\xef\xbc\x80 \xf4\x8f\xbf\xbf\\xf4\\x90\\x80\\x80 \\xe2\\x80 Łódź 😀'"/$today: not found on PATH (install xdg-utils)"
+  "quorvin: cannot start xdg-open for $scratch/$(printf %0199d 0)/"$'new\\nline\\\\n \\x1f\\x7f\\xc2\\x85\\xc2\\x9f\xc2\xa0 \\x9b \\xc0\\xaf\\xe0\\x80\\xaf\xe0\xa0\x80\\xf0\\x8f\\xbf\\xbf\xf0\x90\x80\x80\xf1\x80\x80\x80 \xed\x9f\xbf\\xed\\xa0\\x80\\xed\\xbf\\xbf\xee\x80\x80 \xd8\x9b\\xd8\\x9c\xd8\x9d \xe2\x80\x8a\\xe2\\x80\\x8b\\xe2\\x80\\x8f\xe2\x80\x90 \xe2\x80\xa7\\xe2\\x80\\xa8\\xe2\\x80\\xae\xe2\x80\xaf \xe2\x81\xa5\\xe2\\x81\\xa6\\xe2\\x81\\xa9\xe2\x81\xaa \xef\xbb\xbe\\xef\\xbb\\xbf\xef\xbc\x80 \xf4\x8f\xbf\xbf\\xf4\\x90\\x80\\x80 \\xe2\\x80 Łódź 😀'"/$today: not found on PATH (install xdg-utils)"
 check "--path prints such a name's full path byte for byte" same "$(timeout 5 "$quorvin" -p)" "$folder/$today"
 
 fresh german
@@ -198,10 +202,9 @@ fresh closed-streams
 "$quorvin" >&- 2>&- <&-
 check "with standard streams closed the note is still exact, and opened" \
   same "$(cat "$today"):$(opened)" "$header:$folder/$today"
-for option in --path --version; do
-  message=$("$quorvin" $option 2>&1 >&-)
-  check "$option into a closed standard output: exit 1, said" same "$?:$message" \
-    "1:quorvin: cannot write to standard output: Bad file descriptor"
+for case in "--path >&-:Bad file descriptor" "--version >/dev/full:No space left on device"; do
+  message=$(eval "timeout 5 \"\$quorvin\" ${case%:*}" 2>&1)
+  check "${case%:*}: exit 1, said" same "$?:$message" "1:quorvin: cannot write to standard output: ${case#*:}"
 done
 
 # Without a graphical session the user's editor opens the note, on a terminal
@@ -227,15 +230,16 @@ for editor in sensible-editor vi; do  # only stand-ins on PATH: no real editor e
   check "no editor set: $editor opens the note" same "$?:$(opened)" "0:$scratch/bin/$editor|$folder/$today|"
   chmod -x "$scratch/bin/sensible-editor"
 done
-printf 'printf "%%s|" "$@" > "$RECORD"\n' > "$scratch/bin/no-hash-bang"
+printf 'printf "%%s|" "$@" > "$RECORD"; lost-editor\n' > "$scratch/bin/no-hash-bang"
 chmod +x "$scratch/bin/no-hash-bang"
-(unset DISPLAY WAYLAND_DISPLAY VISUAL; EDITOR=no-hash-bang on_terminal '"$quorvin"')
-check "an editor script without #! is run by the shell" same "$?:$(opened)" "0:$folder/$today|"
+message=$(unset DISPLAY WAYLAND_DISPLAY VISUAL; EDITOR=no-hash-bang on_terminal '"$quorvin"')
+check "an editor script without #! is run by the shell, whose failures it tells" same "$?:$(opened):${message##*$'\n'}" \
+  "2:$folder/$today|:quorvin: cannot start editor \"no-hash-bang\" for $folder/$today: not found"
 (unset DISPLAY WAYLAND_DISPLAY; VISUAL="stand-in --visual" EDITOR=vi on_terminal '"$quorvin"')
 check "without a desktop VISUAL wins over EDITOR" same "$?:$(opened)" \
   "0:$scratch/bin/stand-in|--visual|$folder/$today|"
-(unset DISPLAY WAYLAND_DISPLAY VISUAL; EDITOR="stand-in --wait -x" on_terminal '"$quorvin"')
-check "an EDITOR with arguments gets the note's path last" same "$?:$(opened)" \
+(unset DISPLAY WAYLAND_DISPLAY; VISUAL=$' \t ' EDITOR="stand-in --wait -x" on_terminal '"$quorvin"')
+check "a blank VISUAL is none; an EDITOR with arguments gets the note's path last" same "$?:$(opened)" \
   "0:$scratch/bin/stand-in|--wait|-x|$folder/$today|"
 : > "$RECORD"
 (unset DISPLAY; WAYLAND_DISPLAY=wayland-0 VISUAL=stand-in "$quorvin")
