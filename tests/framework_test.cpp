@@ -35,7 +35,7 @@ class ProbeDialog : public CDialog {
     if (show) shown = true;
     Default();
   }
-  void OnTimer(UINT, LPARAM) { EndDialog(IDOK); }
+  void OnTimer(UINT, LPARAM) { ::SendMessageW(m_hWnd, WM_COMMAND, IDOK, 0); }  // as the OK button does
   bool shown = false;
 
  private:

@@ -171,11 +171,11 @@ chmod +x "$scratch/bin/takes-ctrl-c"
   exec script -qec 'exec env --default-signal=INT,QUIT "$quorvin"' /dev/null > /dev/null)
 check "Ctrl-C taken by an editor run through the shell: quorvin ends with its outcome" \
   same "$?:$(opened | tr '\n' ' ')" "0:interrupted $folder/$today "
-printf '#!/bin/sh\nkill -TERM $$\n' > "$scratch/bin/self-ending"
+printf '#!/bin/sh\nkill -HUP $$\n' > "$scratch/bin/self-ending"
 chmod +x "$scratch/bin/self-ending"
 message=$(unset DISPLAY VISUAL; EDITOR="ENDED=1 self-ending" on_terminal '"$quorvin"')
 check "an editor ended by a signal is told so, through the shell" same "$?:${message##*$'\n'}" \
-  "2:quorvin: cannot open $folder/$today: editor \"ENDED=1 self-ending\" was ended by signal 15 (Terminated)"
+  "2:quorvin: cannot open $folder/$today: editor \"ENDED=1 self-ending\" was ended by signal 1 (Hangup)"
 
 fresh file-size-limit
 message=$(ulimit -f 0 && "$quorvin" 2>&1)
