@@ -54,14 +54,11 @@ std::wstring InFolder(const std::wstring& folder, const std::string& name) {
 }
 
 // `name` in the current folder, spelled so that Windows takes it exactly as
-// it is: at any length, with no trailing dots or spaces dropped.
+// it is.
 std::wstring ExactPath(const std::string& name) {
   const std::optional<std::wstring> folder = CurrentFolderPath();
   if (!folder) return utf16::FromUtf8(name);  // the folder is gone: the call fails
-  std::wstring path = InFolder(*folder, name);
-  if (path.compare(0, 4, L"\\\\?\\") == 0) return path;
-  if (path.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC\\" + path.substr(2);
-  return L"\\\\?\\" + path;
+  return ExtendedLengthPath(InFolder(*folder, name));
 }
 
 // A function of a system library, loaded from the system folder on first
@@ -312,6 +309,12 @@ class Win32PendingNote : public PendingNote {
 };
 
 }  // namespace
+
+std::wstring ExtendedLengthPath(const std::wstring& path) {
+  if (path.compare(0, 4, L"\\\\?\\") == 0) return path;
+  if (path.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC\\" + path.substr(2);
+  return L"\\\\?\\" + path;
+}
 
 Seconds Win32Host::Now() {
   FILETIME now;

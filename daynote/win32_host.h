@@ -2,9 +2,15 @@
 // process's current folder, and the shell's "open".
 #pragma once
 
+#include <string>
+
 #include "daynote/host.h"
 
 namespace daynote {
+
+// A full path as Windows takes it exactly as it is: at any length, with no
+// trailing dots or spaces dropped (\\?\ and, for a share, \\?\UNC\).
+std::wstring ExtendedLengthPath(const std::wstring& path);
 
 class Win32Host : public DayNoteHost {
  public:

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -26,6 +27,10 @@ std::vector<unsigned char> Resource(const Module& module, const char* type, int 
       static_cast<const unsigned char*>(LockResource(LoadResource(module.handle, found)));
   return std::vector<unsigned char>(data, data + SizeofResource(module.handle, found));
 }
+
+// Fields read in order: a braced list is evaluated left to right.
+using Numbers = std::vector<std::int64_t>;
+using Texts = std::vector<std::string>;
 
 constexpr WORD kEnglishUs = 0x0409;
 constexpr WORD kJapanese = 0x0411;
@@ -99,23 +104,14 @@ TEST(Resources, MainDialogIsAnExtendedTemplateWithOneOkButton) {
   const auto bytes = Resource(module, MAKEINTRESOURCEA(5) /* RT_DIALOG */, 102, kEnglishUs);
   ASSERT_FALSE(bytes.empty());
   TemplateReader t(bytes);
-  EXPECT_EQ(t.Word(), 1);       // version
-  EXPECT_EQ(t.Word(), 0xFFFF);  // extended template
-  EXPECT_EQ(t.Dword(), 0u);     // help id
-  EXPECT_EQ(t.Dword(), 0x00040000u);
-  EXPECT_EQ(t.Dword(), 0x80C800C0u);
-  const WORD controls = t.Word();
-  EXPECT_EQ(controls, 1);
-  EXPECT_EQ(t.Short(), 0);
-  EXPECT_EQ(t.Short(), 0);
-  EXPECT_EQ(t.Short(), 310);
-  EXPECT_EQ(t.Short(), 103);
-  EXPECT_EQ(t.Field(), "");  // menu
-  EXPECT_EQ(t.Field(), "");  // class
-  EXPECT_EQ(t.Field(), "Quorvin");
-  EXPECT_EQ(t.Word(), 8);      // points
-  EXPECT_EQ(t.Word(), 0);      // weight
-  EXPECT_EQ(t.Word(), 0x100);  // not italic (low byte), character set 1 (high byte)
+  // Version 1 of the extended form (0xFFFF), help id, extended style, style,
+  // one control, place and size; menu, class, title; points, weight, not
+  // italic (low byte) in character set 1 (high byte), and the face.
+  const Numbers header{t.Word(), t.Word(),  t.Dword(), t.Dword(), t.Dword(),
+                       t.Word(), t.Short(), t.Short(), t.Short(), t.Short()};
+  EXPECT_EQ(header, (Numbers{1, 0xFFFF, 0, 0x00040000, 0x80C800C0, 1, 0, 0, 310, 103}));
+  EXPECT_EQ((Texts{t.Field(), t.Field(), t.Field()}), (Texts{"", "", "Quorvin"}));
+  EXPECT_EQ((Numbers{t.Word(), t.Word(), t.Word()}), (Numbers{8, 0, 0x100}));
   EXPECT_EQ(t.Field(), "MS Sans Serif");
 
   EXPECT_EQ(ReadControl(t, true), (Control{0x50010001, 0, 184, 9, 50, 14, IDOK, "#128", "OK"}));
@@ -126,22 +122,15 @@ TEST(Resources, AboutBoxIsAClassicTemplateWithItsFourControls) {
   const auto bytes = Resource(module, MAKEINTRESOURCEA(5), 100, kEnglishUs);
   ASSERT_FALSE(bytes.empty());
   TemplateReader t(bytes);
-  EXPECT_EQ(t.Dword(), 0x80C800C0u);
-  EXPECT_EQ(t.Dword(), 0u);
-  const WORD count = t.Word();
-  ASSERT_EQ(count, 4);
-  EXPECT_EQ(t.Short(), 0);
-  EXPECT_EQ(t.Short(), 0);
-  EXPECT_EQ(t.Short(), 235);
-  EXPECT_EQ(t.Short(), 55);
-  EXPECT_EQ(t.Field(), "");
-  EXPECT_EQ(t.Field(), "");
-  EXPECT_EQ(t.Field(), "About Quorvin");
+  // Style, extended style, four controls, place and size; menu, class, title; points and face.
+  const Numbers header{t.Dword(), t.Dword(), t.Word(), t.Short(), t.Short(), t.Short(), t.Short()};
+  ASSERT_EQ(header, (Numbers{0x80C800C0, 0, 4, 0, 0, 235, 55}));
+  EXPECT_EQ((Texts{t.Field(), t.Field(), t.Field()}), (Texts{"", "", "About Quorvin"}));
   EXPECT_EQ(t.Word(), 8);
   EXPECT_EQ(t.Field(), "MS Sans Serif");
 
   std::vector<Control> controls;
-  for (int i = 0; i < count; ++i) controls.push_back(ReadControl(t, false));
+  for (int i = 0; i < 4; ++i) controls.push_back(ReadControl(t, false));
   // Classes by atom: 0x80 button, 0x82 static.
   const std::vector<Control> expected{
       {0x50000003, 0, 11, 17, 20, 20, -1, "#130", "#128"},
@@ -190,15 +179,11 @@ TEST(Resources, VersionBlockHasEveryField) {
   VS_FIXEDFILEINFO* fixed = nullptr;
   UINT length = 0;
   ASSERT_TRUE(VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
-  EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
-  EXPECT_EQ(fixed->dwFileVersionLS, 0x00000001u);
-  EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
-  EXPECT_EQ(fixed->dwProductVersionLS, 0x00000001u);
-  EXPECT_EQ(fixed->dwFileFlagsMask, 0x3Fu);
-  EXPECT_EQ(fixed->dwFileFlags, 0u);
-  EXPECT_EQ(fixed->dwFileOS, 0x4u);
-  EXPECT_EQ(fixed->dwFileType, 1u);
-  EXPECT_EQ(fixed->dwFileSubtype, 0u);
+  // Versions 1.0.0.1, every flag known and none set, for Win32, an application.
+  const Numbers fields{fixed->dwFileVersionMS,    fixed->dwFileVersionLS, fixed->dwProductVersionMS,
+                       fixed->dwProductVersionLS, fixed->dwFileFlagsMask, fixed->dwFileFlags,
+                       fixed->dwFileOS,           fixed->dwFileType,      fixed->dwFileSubtype};
+  EXPECT_EQ(fields, (Numbers{0x00010000, 1, 0x00010000, 1, 0x3F, 0, 4, 1, 0}));
 
   const std::pair<const char*, const char*> strings[] = {
       {"CompanyName", ""},

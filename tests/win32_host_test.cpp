@@ -200,4 +200,11 @@ TEST(Win32HostClock, NamesDatesPast2038AndReadsTheSystemClock) {
   EXPECT_EQ(now.tm_wday, local.wDayOfWeek);
 }
 
+// Wine never reports a current folder of the last two forms; Windows may.
+TEST(Win32HostPaths, FullPathsTakeTheFormWindowsTakesAsItIs) {
+  EXPECT_EQ(daynote::ExtendedLengthPath(L"C:\\notes\\a. "), L"\\\\?\\C:\\notes\\a. ");
+  EXPECT_EQ(daynote::ExtendedLengthPath(L"\\\\nas\\ann\\a"), L"\\\\?\\UNC\\nas\\ann\\a");
+  EXPECT_EQ(daynote::ExtendedLengthPath(L"\\\\?\\C:\\a"), L"\\\\?\\C:\\a");
+}
+
 }  // namespace
