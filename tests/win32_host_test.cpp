@@ -33,9 +33,11 @@ class FixedClockHost : public daynote::Win32Host {
 class Win32HostFolder : public ::testing::Test {
  protected:
   void SetUp() override {
+    // Or on the FAT disk that the test command mounts, which takes only ASCII names.
     wchar_t temp[MAX_PATH];
-    ASSERT_NE(GetTempPathW(MAX_PATH, temp), 0u);
-    folder_ = std::wstring(temp) + L"quorvin-test-\u0141od\u017a-\u65e5\u672c\u8a9e-\U0001F600-" +
+    const bool fat = GetEnvironmentVariableW(L"QUORVIN_FAT_FOLDER", temp, MAX_PATH) != 0;
+    ASSERT_TRUE(fat || GetTempPathW(MAX_PATH, temp) != 0);
+    folder_ = std::wstring(temp) + (fat ? L"quorvin-test-" : L"quorvin-test-\u0141od\u017a-\u65e5\u672c\u8a9e-\U0001F600-") +
               std::to_wstring(GetCurrentProcessId());
     ASSERT_TRUE(CreateDirectoryW(folder_.c_str(), nullptr));
     ASSERT_NE(GetCurrentDirectoryW(MAX_PATH, previous_), 0u);
