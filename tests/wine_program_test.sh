@@ -40,11 +40,10 @@ check "Quorvin.exe is marked terminal-server aware" \
 
 fresh normal
 wine "$program"
-check "a normal run exits 0" same "$?" 0
+check "a normal run exits 0, and the shell is asked to open the note's full path" \
+  same "$?:$(recorded)" "0:$(windows_path "$folder/$today")"
 check "a new note is the header with CR LF line ends" \
   same "$(od -An -c "$today" | tr -s ' ')" "$(crlf_header | od -An -c | tr -s ' ')"
-check "the shell is asked to open the note's full path" same "$(recorded)" \
-  "$(windows_path "$folder/$today")"
 check "no window is left after a normal run" same "$(windows_named Quorvin)" ""
 
 fresh existing
@@ -109,10 +108,8 @@ done
 for name in 'Łodź' 'ＮＯＴＥＳ' '．．' '日本語' 'emoji😀' '%USERNAME%'; do
   mkdir "$folder/$name" && cd "$folder/$name" && rm -f "$record"
   wine "$program"
-  check "in $name the run exits 0" same "$?" 0
-  check "in $name the editor gets exactly this folder's note" same "$(recorded)" \
-    "$(windows_path "$folder/$name/$today")"
-  check "in $name the note is made there" same "$(cat "$today")" "$(crlf_header)"
+  check "in $name: exit 0, the note made there, and exactly it given to the editor" \
+    same "$?:$(cat "$today"):$(recorded)" "0:$(crlf_header):$(windows_path "$folder/$name/$today")"
 done
 check "no look-alike's note was touched" same "$(cat "${lookalikes[@]/%//$today}" | sort -u)" \
   $'look-alike\r'

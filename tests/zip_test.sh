@@ -26,10 +26,8 @@ check "the zip holds exactly the program, its read-me and its licence" \
   same "$(cmake -E tar tf "$zip" | sort | tr '\n' ' ')" \
   "$folder/LICENSE.txt $folder/Quorvin.exe $folder/README.txt "
 cd "$scratch" && cmake -E tar xf "$zip"
-for text in README.txt LICENSE.txt; do
-  check "$text has Windows line ends throughout" \
-    same "$(grep -c $'\r$' "$folder/$text")" "$(wc -l < "$folder/$text")"
-done
+check "README.txt and LICENSE.txt have Windows line ends throughout" \
+  same "$(cat "$folder"/*.txt | grep -c $'\r$')" "$(cat "$folder"/*.txt | wc -l)"
 check "the read-me says where notes go" grep -q '"Start in"' "$folder/README.txt"
 
 mkdir notes && cd notes
