@@ -142,11 +142,13 @@ check "an opener that cannot be started is named with the reason" same "$?:$mess
   "2:quorvin: cannot start xdg-open for $folder/$today: Permission denied"
 chmod +x "$scratch/bin/xdg-open"
 
-# Even 127: only a shell's 127 means "not found".
+# Even 127 or 129: only a shell's 127 means "not found", its 129 SIGHUP.
 fresh opener-fails
-message=$(OPENER_STATUS=127 "$quorvin" 2>&1)
-check "a failing opener exits 2, its status reported; the note is kept" same "$?:$message:$(wc -c \
-  < "$today")" "2:quorvin: cannot open $folder/$today: xdg-open exited with status 127:$((${#header} + 2))"
+for status in 127 129; do
+  message=$(OPENER_STATUS=$status "$quorvin" 2>&1)
+  check "a failing opener exits 2, its status $status reported; the note is kept" same "$?:$message:$(wc -c \
+    < "$today")" "2:quorvin: cannot open $folder/$today: xdg-open exited with status $status:$((${#header} + 2))"
+done
 
 # Started with SIGINT ignored and blocked (as a background job is), the
 # opener still gets Ctrl-C's default: it is an editor's to decide.
