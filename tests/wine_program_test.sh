@@ -62,9 +62,8 @@ printf 'stale\r\n' > "beside/$today"
 (cd current && wine ../beside/Quorvin.exe)
 check "a note beside the program does not change which note is opened" \
   same "$(recorded)" "$(windows_path "$folder/current/$today")"
-check "the note beside the program is untouched" same "$(cat "beside/$today")" $'stale\r'
-check "the note is made in the current folder" same "$(head -c ${#header} "current/$today")" \
-  "$header"
+check "the note is made in the current folder; the one beside the program is untouched" \
+  same "$(head -c ${#header} "current/$today"):$(cat "beside/$today")" "$header:"$'stale\r'
 
 # A DLL planted beside the program, where it is downloaded, is never loaded,
 # even with a load order that prefers a DLL of the program's own to the
