@@ -173,6 +173,9 @@ TEST_F(PosixHostFolder, AHiddenNameLeftBesideAWholeNoteIsAWarning) {
   const daynote::TodaysNote note = daynote::MakeTodaysNote(host_);
   const std::string listing = Listing(), copy = listing.substr(0, note.name.size() + 8);
   EXPECT_EQ(listing, copy + " " + note.name + " ");
+  struct stat copy_status {}, note_status {};  // the note was linked, not written again under its name
+  EXPECT_TRUE(!stat(copy.c_str(), &copy_status) && !stat(note.name.c_str(), &note_status) &&
+              copy_status.st_ino == note_status.st_ino);
   EXPECT_EQ(note.warning, "cannot remove " + copy + " in " + folder_ + ": Operation not permitted");
 }
 

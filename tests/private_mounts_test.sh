@@ -45,11 +45,12 @@ else echo "skipped on FAT: FUSE is refused here"; fi
 # under a hidden name and renamed, never replacing what another start made.
 mount -t tmpfs none /proc || { echo "skipped: /proc cannot be hidden"; exit 77; }
 mkdir "$scratch/no-proc" && cd "$scratch/no-proc" || exit 1
-# Signals held, the hidden copy (kept by a refused flag, a taken name) flushed, named, the folder flushed.
+# Signals held, the hidden copy (made again on a name taken, kept by a refused flag, a taken name) flushed,
+# named, the folder flushed. The third file opened is the first copy (the time zone's is the first).
 check "without /proc, the calls in order" same "$(calls "$quorvin" -e inject=renameat2:error=EINVAL:when=1 \
-  -e inject=link:error=EEXIST:when=1)" "0;openat . O_TMPFILE = 3;close 3;XFSZ:IGN;BLOCK ~[XFSZ RTMIN \
-RT_1];openat .copy O_CREAT|O_EXCL|O_NOFOLLOW = 3;renameat2 .copy .copy NOREPLACE EINVAL;link .copy .copy \
-EEXIST;XFSZ:IGN;write 3;XFSZ:IGN;fsync 3;renameat2 .copy $today NOREPLACE;SETMASK [];XFSZ:DFL;$synced"
+  -e inject=link:error=EEXIST:when=1 -e inject=openat:error=EEXIST:when=3)" "0;openat . O_TMPFILE = 3;close 3;\
+XFSZ:IGN;BLOCK ~[XFSZ RTMIN RT_1];openat .copy O_CREAT|O_EXCL|O_NOFOLLOW EEXIST;openat .copy O_CREAT|O_EXCL|\
+O_NOFOLLOW = 3;renameat2 .copy .copy NOREPLACE EINVAL;link .copy .copy EEXIST;XFSZ:IGN;write 3;XFSZ:IGN;fsync 3;renameat2 .copy $today NOREPLACE;SETMASK [];XFSZ:DFL;$synced"
 check "without /proc a new note is whole and nothing else stays" same "$(ls -A):$(cat "$today")" \
   "$today:$header"
 check "a second hidden name whose removal first failed goes too" same "$(rm "$today"; calls "$quorvin" -e \

@@ -44,7 +44,7 @@ TEST(NoteStamp, ReadsTheClockOnceForNameAndHeader) {
   EXPECT_EQ(host.clock_reads, 1);
 }
 
-// No note is named after a day past its month's last (1900 had no 29 February) or Saturday.
+// No note is named after a day past its month's last (1900 had no 29 February), Saturday or December.
 TEST(NoteStamp, NamesNoDayTheCalendarDoesNotHave) {
   fake::Host host;
   for (const int year : {1900, 2000, 2024}) {
@@ -58,6 +58,8 @@ TEST(NoteStamp, NamesNoDayTheCalendarDoesNotHave) {
     }
   }
   host.calendar_gives->tm_mday = 1, host.calendar_gives->tm_wday = 7;
+  EXPECT_THROW(daynote::MakeNoteStamp(host), daynote::ClockError);
+  host.calendar_gives->tm_wday = 0, host.calendar_gives->tm_mon = 12;  // a thirteenth month
   EXPECT_THROW(daynote::MakeNoteStamp(host), daynote::ClockError);
 }
 
