@@ -238,8 +238,8 @@ check "an editor script without #! is run by the shell, whose failures it tells"
 (unset DISPLAY WAYLAND_DISPLAY; VISUAL="stand-in --visual" EDITOR=vi on_terminal '"$quorvin"')
 check "without a desktop VISUAL wins over EDITOR" same "$?:$(opened)" \
   "0:$scratch/bin/stand-in|--visual|$folder/$today|"
-(unset DISPLAY WAYLAND_DISPLAY; VISUAL=$' \t ' EDITOR="stand-in --wait -x" on_terminal '"$quorvin"')
-check "a blank VISUAL is none; an EDITOR with arguments gets the note's path last" same "$?:$(opened)" \
+(unset DISPLAY WAYLAND_DISPLAY; VISUAL=$' \t ' EDITOR=$'stand-in\t--wait\t-x' on_terminal '"$quorvin"')
+check "a blank VISUAL is none; an EDITOR with arguments (after tabs) gets the note's path last" same "$?:$(opened)" \
   "0:$scratch/bin/stand-in|--wait|-x|$folder/$today|"
 : > "$RECORD"
 (unset DISPLAY; WAYLAND_DISPLAY=wayland-0 VISUAL=stand-in "$quorvin")
