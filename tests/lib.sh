@@ -47,7 +47,7 @@ SH
 calls() {
   strace -qq -o "$scratch/trace" -e signal=none -e trace=openat,write,fsync,link,linkat,renameat2,close,\
 rt_sigaction,rt_sigprocmask,clone,clone3,wait4 "${@:2}" "$1" 3>&- 4>&- 5>&- 6>&- 7>&-
-  echo "$?;$(sed -E '/localtime/{N;d}; s/^rt_sigaction\(SIG([A-Z]+), \{sa_handler=SIG_([A-Z]+).*/\1:\2/
+  echo "$?;$(LC_ALL=C sed -E '/localtime|zoneinfo/{N;d}; s/^rt_sigaction\(SIG([A-Z]+), \{sa_handler=SIG_([A-Z]+).*/\1:\2/
     s/^rt_sigprocmask\(SIG_([A-Z]+), ([^,]*).*/\1 \2/; s/^clone3?\(.*/spawn/; s/^wait4.*/wait/; s/ = 0$//
     s/^(write|fsync|close)\(([0-9]+).*/\1 \2/; s/ = -1 ([A-Z]+).*/ \1/; s/\.[0-9_]+\.txt\.[0-9a-z]{6}/.copy/g
     s/(AT_FDCWD|O_WRONLY|O_RDONLY|O_CLOEXEC|0666|AT_SYMLINK_FOLLOW|RENAME_)[|, ]*//g
