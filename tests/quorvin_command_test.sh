@@ -70,13 +70,13 @@ out=$("$quorvin" --version)
 check "--version: exit 0, the version and licence" same "$?:$out" \
   "0:quorvin $3"$'\nCopyright (C) 2026 Quorvin. MIT licence.'
 out=$("$quorvin" -ph -- -x)
-check "-ph: exit 0, the usage with every option" same "$?:$(grep -c -e '^  -p, --path ' \
-  -e '^  -h, --help ' -e '^  -V, --version ' <<< "$out"):${out%%$'\n'*}" \
-  "0:3:Usage: quorvin [OPTION]... [FOLDER]"
+check "-ph: exit 0, the usage with every option and exit status" same "$?:$(grep -c -e '^  -p, --path ' -e \
+  '^  -h, --help ' -e '^  -V, --version ' -e '^2 it is ready but could not be opened, 64 the command line is wrong\.$' \
+  <<< "$out"):${out%%$'\n'*}" "0:4:Usage: quorvin [OPTION]... [FOLDER]"
 for case in "--frobnicate:unknown option '--frobnicate'" "-pVx:unknown option '-x'" \
   "--pa=me:option '--path' takes no argument" "-- -x two:extra operand 'two'"; do
-  message=$("$quorvin" ${case%%:*} 2>&1 | tr '\0' @; exit "${PIPESTATUS[0]}")
-  check "quorvin ${case%%:*}: exit 64, one line and a hint" same "$?:$message" \
+  message=$("$quorvin" ${case%%:*} 2>&1 > /dev/null | tr '\0' @; exit "${PIPESTATUS[0]}")
+  check "quorvin ${case%%:*}: exit 64, one line and a hint on standard error" same "$?:$message" \
     "64:quorvin: ${case#*:}"$'\nTry \'quorvin --help\'.'
 done
 check "help, the version and wrong command lines make nothing" same "$(ls -A):$(ls -A -- -x)" -x:
@@ -228,7 +228,7 @@ cp "$scratch/bin/stand-in" "$scratch/bin/sensible-editor" && cp "$scratch/bin/st
 for editor in sensible-editor vi; do  # only stand-ins on PATH: no real editor ever starts
   (unset DISPLAY WAYLAND_DISPLAY VISUAL EDITOR; on_terminal "PATH=/nonexistent::$scratch/bin \"\$quorvin\"")
   check "no editor set: $editor opens the note" same "$?:$(opened)" "0:$scratch/bin/$editor|$folder/$today|"
-  chmod -x "$scratch/bin/sensible-editor"
+  chmod -x "$scratch/bin/sensible-editor" && mkdir -p sensible-editor  # on PATH too, as "", but no program
 done
 printf 'printf "%%s|" "$@" > "$RECORD"; lost-editor\n' > "$scratch/bin/no-hash-bang"
 chmod +x "$scratch/bin/no-hash-bang"
