@@ -164,13 +164,13 @@ cat > "$scratch/bin/takes-ctrl-c" <<'SH'
 trap 'echo interrupted >> "$RECORD"' INT
 sleep 1 & wait
 sleep 0.5
-echo "$1" >> "$RECORD"
+echo "$1" $((($(sed -En 's/^Sig(Blk|Ign):\t/0x/p' /proc/$$/status | paste -sd'|')) & 1 << 24)) >> "$RECORD"  # SIGXFSZ held or ignored
 SH
 chmod +x "$scratch/bin/takes-ctrl-c"
 { sleep 0.5; printf '\003'; } | (unset DISPLAY VISUAL; EDITOR="TAKEN=1 takes-ctrl-c" \
-  exec script -qec 'exec env --default-signal=INT,QUIT "$quorvin"' /dev/null > /dev/null)
+  exec script -qec 'exec env --default-signal=INT,QUIT --ignore-signal=XFSZ --block-signal=XFSZ "$quorvin"' /dev/null > /dev/null)
 check "Ctrl-C taken by an editor run through the shell: quorvin ends with its outcome" \
-  same "$?:$(opened | tr '\n' ' ')" "0:interrupted $folder/$today "
+  same "$?:$(opened | tr '\n' ' ')" "0:interrupted $folder/$today 0 "
 printf '#!/bin/sh\nkill -HUP $$\n' > "$scratch/bin/self-ending"
 chmod +x "$scratch/bin/self-ending"
 message=$(unset DISPLAY VISUAL; EDITOR="ENDED=1 self-ending" on_terminal '"$quorvin"')
