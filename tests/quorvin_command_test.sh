@@ -70,13 +70,13 @@ out=$("$quorvin" --version)
 check "--version: exit 0, the version and licence" same "$?:$out" \
   "0:quorvin $3"$'\nCopyright (C) 2026 Quorvin. MIT licence.'
 out=$("$quorvin" -ph -- -x)
-check "-ph: exit 0, the usage with every option" same "$?:$(grep -c -e '^  -p, --path ' \
-  -e '^  -h, --help ' -e '^  -V, --version ' <<< "$out"):${out%%$'\n'*}" \
-  "0:3:Usage: quorvin [OPTION]... [FOLDER]"
+check "-ph: exit 0, the usage with every option and exit status" same "$?:$(grep -c -e '^  -p, --path ' -e \
+  '^  -h, --help ' -e '^  -V, --version ' -e '^2 it is ready but could not be opened, 64 the command line is wrong\.$' \
+  <<< "$out"):${out%%$'\n'*}" "0:4:Usage: quorvin [OPTION]... [FOLDER]"
 for case in "--frobnicate:unknown option '--frobnicate'" "-pVx:unknown option '-x'" \
   "--pa=me:option '--path' takes no argument" "-- -x two:extra operand 'two'"; do
-  message=$("$quorvin" ${case%%:*} 2>&1 | tr '\0' @; exit "${PIPESTATUS[0]}")
-  check "quorvin ${case%%:*}: exit 64, one line and a hint" same "$?:$message" \
+  message=$("$quorvin" ${case%%:*} 2>&1 > /dev/null | tr '\0' @; exit "${PIPESTATUS[0]}")
+  check "quorvin ${case%%:*}: exit 64, one line and a hint on standard error" same "$?:$message" \
     "64:quorvin: ${case#*:}"$'\nTry \'quorvin --help\'.'
 done
 check "help, the version and wrong command lines make nothing" same "$(ls -A):$(ls -A -- -x)" -x:
@@ -166,13 +166,13 @@ cat > "$scratch/bin/takes-ctrl-c" <<'SH'
 trap 'echo interrupted >> "$RECORD"' INT
 sleep 1 & wait
 sleep 0.5
-echo "$1" >> "$RECORD"
+echo "$1" $((($(sed -En 's/^Sig(Blk|Ign):\t/0x/p' /proc/$$/status | paste -sd'|')) & 1 << 24)) >> "$RECORD"  # SIGXFSZ held or ignored
 SH
 chmod +x "$scratch/bin/takes-ctrl-c"
 { sleep 0.5; printf '\003'; } | (unset DISPLAY VISUAL; EDITOR="TAKEN=1 takes-ctrl-c" \
-  exec script -qec 'exec env --default-signal=INT,QUIT "$quorvin"' /dev/null > /dev/null)
+  exec script -qec 'exec env --default-signal=INT,QUIT --ignore-signal=XFSZ --block-signal=XFSZ "$quorvin"' /dev/null > /dev/null)
 check "Ctrl-C taken by an editor run through the shell: quorvin ends with its outcome" \
-  same "$?:$(opened | tr '\n' ' ')" "0:interrupted $folder/$today "
+  same "$?:$(opened | tr '\n' ' ')" "0:interrupted $folder/$today 0 "
 printf '#!/bin/sh\nkill -HUP $$\n' > "$scratch/bin/self-ending"
 chmod +x "$scratch/bin/self-ending"
 message=$(unset DISPLAY VISUAL; EDITOR="ENDED=1 self-ending" on_terminal '"$quorvin"')
@@ -230,7 +230,7 @@ cp "$scratch/bin/stand-in" "$scratch/bin/sensible-editor" && cp "$scratch/bin/st
 for editor in sensible-editor vi; do  # only stand-ins on PATH: no real editor ever starts
   (unset DISPLAY WAYLAND_DISPLAY VISUAL EDITOR; on_terminal "PATH=/nonexistent::$scratch/bin \"\$quorvin\"")
   check "no editor set: $editor opens the note" same "$?:$(opened)" "0:$scratch/bin/$editor|$folder/$today|"
-  chmod -x "$scratch/bin/sensible-editor"
+  chmod -x "$scratch/bin/sensible-editor" && mkdir -p sensible-editor  # on PATH too, as "", but no program
 done
 printf 'printf "%%s|" "$@" > "$RECORD"; lost-editor\n' > "$scratch/bin/no-hash-bang"
 chmod +x "$scratch/bin/no-hash-bang"
@@ -240,8 +240,8 @@ check "an editor script without #! is run by the shell, whose failures it tells"
 (unset DISPLAY WAYLAND_DISPLAY; VISUAL="stand-in --visual" EDITOR=vi on_terminal '"$quorvin"')
 check "without a desktop VISUAL wins over EDITOR" same "$?:$(opened)" \
   "0:$scratch/bin/stand-in|--visual|$folder/$today|"
-(unset DISPLAY WAYLAND_DISPLAY; VISUAL=$' \t ' EDITOR="stand-in --wait -x" on_terminal '"$quorvin"')
-check "a blank VISUAL is none; an EDITOR with arguments gets the note's path last" same "$?:$(opened)" \
+(unset DISPLAY WAYLAND_DISPLAY; VISUAL=$' \t ' EDITOR=$'stand-in\t--wait\t-x' on_terminal '"$quorvin"')
+check "a blank VISUAL is none; an EDITOR with arguments (after tabs) gets the note's path last" same "$?:$(opened)" \
   "0:$scratch/bin/stand-in|--wait|-x|$folder/$today|"
 : > "$RECORD"
 (unset DISPLAY; WAYLAND_DISPLAY=wayland-0 VISUAL=stand-in "$quorvin")

@@ -10,6 +10,7 @@ A mutant that no test fails on survives. See tools/mutate.sh for usage.
     mutate.py run [OPTIONS] [GLOB...] lists (--list) or runs the mutants
 """
 import argparse
+import ctypes
 import fnmatch
 import glob
 import hashlib
@@ -414,8 +415,30 @@ def journal_write(path, original):
         f.write(path)
 
 
+def end_group():
+    """Ends the build or test that a killed run left running: a compiler
+    that finished after the restore would leave the mutant's object newer
+    than the source, and the next build would keep it."""
+    try:
+        with open(JOURNAL + ".group") as f:
+            group = int(f.read())
+        with open(f"/proc/{group}/cmdline", "rb") as f:
+            ours = ROOT.encode() in f.read()
+    except (OSError, ValueError):
+        ours = False
+    for _ in range(100 if ours else 0):
+        try:
+            os.killpg(group, signal.SIGKILL)
+        except ProcessLookupError:
+            break
+        time.sleep(0.05)
+    if os.path.exists(JOURNAL + ".group"):
+        os.remove(JOURNAL + ".group")
+
+
 def restore():
     """Puts back the file that a mutant was planted in, if one is."""
+    end_group()
     if not (os.path.exists(JOURNAL + ".path") and os.path.exists(JOURNAL + ".orig")):
         return
     with open(JOURNAL + ".path") as f:
@@ -434,6 +457,8 @@ def run_group(command, timeout, log):
     hung program under test) is ended with it."""
     process = subprocess.Popen(command, cwd=ROOT, stdout=log, stderr=subprocess.STDOUT, start_new_session=True)
     try:
+        with open(JOURNAL + ".group", "w") as f:
+            f.write(str(process.pid))
         return process.wait(timeout=timeout)
     except subprocess.TimeoutExpired:
         return None
@@ -443,6 +468,8 @@ def run_group(command, timeout, log):
         except ProcessLookupError:
             pass
         process.wait()
+        if os.path.exists(JOURNAL + ".group"):
+            os.remove(JOURNAL + ".group")
 
 
 def digest(path):
@@ -533,11 +560,17 @@ def load_equivalents():
     return entries
 
 
+def at_least_one(text):
+    if not text.isdigit() or int(text) < 1:
+        raise argparse.ArgumentTypeError(f"not a number of mutants: {text}")
+    return int(text)
+
+
 def parse(argv):
     parser = argparse.ArgumentParser(prog="tools/mutate.sh", description=__doc__.split("\n\n")[0])
     parser.add_argument("globs", nargs="*", help="product files to mutate (default: all of daynote/ app/ afx/ cli/)")
     parser.add_argument("--list", action="store_true", help="print the mutants, run nothing")
-    parser.add_argument("--sample", type=int, help="run only N mutants, drawn at random")
+    parser.add_argument("--sample", type=at_least_one, help="run only N mutants, drawn at random")
     parser.add_argument("--seed", type=int, default=1, help="the draw's seed (default 1)")
     parser.add_argument("--kind", action="append", help="only mutants of this kind (repeatable)")
     parser.add_argument("--build", choices=sorted(BUILDS), help="only files whose mutants this build tests")
@@ -592,6 +625,9 @@ def main(argv):
         print("yes" if any(build_for(m.path, native, win32) == "win32" for m in chosen_mutants(args)) else "no")
         return 0
     args = parse(argv[1:] if argv[:1] == ["run"] else argv)
+    for pattern in args.globs:  # a mistyped one would run nothing and say all is well
+        if not product_files([pattern]):
+            sys.exit(f"tools/mutate.sh: no product file matches {pattern}")
     mutants = chosen_mutants(args)
     if args.list:
         for m in mutants:
@@ -602,16 +638,23 @@ def main(argv):
     signal.signal(signal.SIGTERM, on_signal)
     signal.signal(signal.SIGINT, on_signal)
     signal.signal(signal.SIGHUP, on_signal)
+    # A run whose script is killed outright stops as on SIGTERM, rather than planting on alone.
+    if sys.platform.startswith("linux"):
+        ctypes.CDLL(None).prctl(1, signal.SIGTERM)  # PR_SET_PDEATHSIG
     restore()
     native, win32 = compiled_sources("native"), compiled_sources("win32")
     equivalents = load_equivalents()
     earlier = {}
     if args.resume:
-        with open(args.resume, errors="replace") as f:
-            for line in f:
-                m = re.match(r"\[\d+/\d+\] (\S+?:\d+): [a-z ]+: (.*)  -> ([A-Z ]+?)(?: by (.*))?$", line.rstrip("\n"))
-                if m and m.group(3) != "EQUIVALENT":
-                    earlier[f"{m.group(1)}: {m.group(2)}"] = (m.group(3).lower(), m.group(4) or "")
+        try:
+            lines = open(args.resume, errors="replace").read().splitlines()
+        except OSError as error:
+            sys.exit(f"cannot resume from {args.resume}: {error.strerror}")
+        for line in lines:  # a verdict cut short, as in a truncated file, is none
+            m = re.match(r"\[\d+/\d+\] (\S+?:\d+): [a-z ]+: (.*)  -> (KILLED|SURVIVED|NOT COMPILED|SAME BINARY|NOT BUILT)"
+                         r"(?: by (.*))?$", line)
+            if m:
+                earlier[f"{m.group(1)}: {m.group(2)}"] = (m.group(3).lower(), m.group(4) or "")
     os.makedirs(os.path.join(ROOT, "build"), exist_ok=True)
     log = open(os.path.join(ROOT, "build", "mutate.log"), "w")
     builds = {}
