@@ -24,7 +24,7 @@ finish() {
   [ "$failures" -eq 0 ]
 }
 
-# Wine matches the Unix zone against its own table, which has no such zone: Wine's tests keep the machine's.
+# Wine matches the Unix zone against its own table, which lacks most such zones: Wine's tests keep the machine's.
 [ -n "${WINEPREFIX:-}" ] || export TZ=QRN$(h=$(date -u +%-H); printf %+d $((h < 12 ? h + 12 : h - 36)))
 today=$(date +%Y_%m_%d).txt
 header=$(LC_ALL=C date '+%Y/%m/%d   %A')
