@@ -97,7 +97,7 @@ TEST_F(Framework, TheSystemMenuEndsWithASeparatorAndTheAboutEntry) {
 
 namespace {
 
-// No run without a space is wider than the box may be (the box wraps at
+// No run without a blank is wider than the box may be (the box wraps at
 // spaces itself), a long path breaks after a separator where it has one, and
 // no character is split or lost.
 TEST(MessageText, LongRunsBreakIntoLinesThatFit) {
@@ -114,16 +114,17 @@ TEST(MessageText, LongRunsBreakIntoLinesThatFit) {
       {"In " + folder + "\\2026_12_07.txt now", "In C:\\Users\\ann\\"},
       {cjk, cjk.substr(0, 48 * 3)},
       {"In " + std::string(48, 'd') + " now", "In " + std::string(48, 'd') + " now"},
+      {"In\t" + std::string(48, 'd'), "In\t" + std::string(48, 'd')},  // a tab ends a run too
   };
   for (const Case& c : cases) {
     const std::string lines = AfxBreakLongRuns(c.text, 48);
     std::string joined;
     std::size_t longest = 0, run = 0;
     for (char ch : lines) {
-      if (ch == '\n' || ch == ' ') run = 0;
-      if (ch == '\n') continue;
-      joined += ch;
-      if (ch != ' ' && (static_cast<unsigned char>(ch) & 0xC0) != 0x80) longest = std::max(longest, ++run);
+      const bool blank = ch == '\n' || ch == ' ' || ch == '\t';
+      if (blank) run = 0;
+      if (ch != '\n') joined += ch;
+      if (!blank && (static_cast<unsigned char>(ch) & 0xC0) != 0x80) longest = std::max(longest, ++run);
     }
     EXPECT_EQ(joined, c.text);
     EXPECT_LE(longest, 48u) << lines;
