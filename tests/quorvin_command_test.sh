@@ -23,10 +23,8 @@ on_terminal() { script -qec "$1" /dev/null < /dev/null | tr -d '\r'; return "${P
 
 fresh new
 out=$("$quorvin" 2>&1)
-check "a new note: exit 0, nothing on standard output or error, the opener gets its full path" \
-  same "$?:$out:$(opened)" "0::$folder/$today"
-check "a new note holds exactly the header with LF line ends" \
-  same "$(bytes "$today")" "$(printf '%s\n\n' "$header" | od -An -c | tr -s ' ')"
+check "a new note: exit 0, no output, the opener gets its full path, it holds the header with LF line ends" \
+  same "$?:$out:$(opened):$(bytes "$today")" "0::$folder/$today:$(printf '%s\n\n' "$header" | od -An -c | tr -s ' ')"
 
 # Closed standard streams are taken first; the note is whole on disk before it is named, its name
 # before the opener starts; and the opener's, not quorvin's, are Ctrl-C and Ctrl-\ meanwhile.
@@ -81,8 +79,8 @@ for case in "--frobnicate:unknown option '--frobnicate'" "-pVx:unknown option '-
 done
 check "help, the version and wrong command lines make nothing" same "$(ls -A):$(ls -A -- -x)" -x:
 out=$("$quorvin" -p -- -x <&-)
-check "-p -- -x, input closed, prints exactly the note's full path in -x, exit 0" same "$?:$out" "0:$folder/-x/$today"
-check "--path makes the note whole and opens nothing" same "$(cat -- "-x/$today"):$(opened)" "$header:"
+check "-p -- -x, input closed, prints exactly the note's full path in -x, exit 0; makes it whole, opens nothing" \
+  same "$?:$out:$(cat -- "-x/$today"):$(opened)" "0:$folder/-x/$today:$header:"
 
 fresh directory
 mkdir "$today"
@@ -107,9 +105,8 @@ check "a note differing only in case counts as present, and is the one opened" \
 fresh removed
 rmdir "$folder"
 message=$("$quorvin" 2>&1)
-check "a folder refusing creation exits 1, naming note, folder and reason" same "$?:$message" \
-  "1:quorvin: cannot create $today in the current folder: No such file or directory"
-check "nothing is opened after a failure" same "$(opened)" ""
+check "a folder refusing creation exits 1, naming note, folder and reason, and opens nothing" same "$?:$message:$(opened)" \
+  "1:quorvin: cannot create $today in the current folder: No such file or directory:"
 
 fresh readonly-parent
 mkdir sub && cd sub && chattr +i . 2>/dev/null && {

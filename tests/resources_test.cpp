@@ -149,14 +149,12 @@ TEST(Resources, IconGroupHoldsTwoSixteenColourImagesUnderJapanese) {
   EXPECT_EQ(group[4], 2);  // images
   for (int i = 0; i < 2; ++i) {
     const unsigned char* entry = &group[6 + 14 * i];
-    EXPECT_EQ(entry[0], i == 0 ? 32 : 16);  // width
-    EXPECT_EQ(entry[1], i == 0 ? 32 : 16);  // height
-    EXPECT_EQ(entry[2], 16);                // colours
-    EXPECT_EQ(entry[6], 4);                 // bits per pixel
+    const int size = i == 0 ? 32 : 16;  // width and height; colours, bits per pixel
+    EXPECT_EQ((Numbers{entry[0], entry[1], entry[2], entry[6]}), (Numbers{size, size, 16, 4}));
     const int image_id = entry[12] | entry[13] << 8;
     const auto image = Resource(module, MAKEINTRESOURCEA(3) /* RT_ICON */, image_id, kJapanese);
     ASSERT_GE(image.size(), 40u);
-    EXPECT_EQ(image[4], i == 0 ? 32 : 16);  // BITMAPINFOHEADER width
+    EXPECT_EQ(image[4], size);  // BITMAPINFOHEADER width
   }
 }
 
@@ -209,8 +207,7 @@ TEST(Resources, VersionBlockHasEveryField) {
   ASSERT_TRUE(VerQueryValueA(block.data(), "\\VarFileInfo\\Translation",
                              reinterpret_cast<void**>(&translation), &length));
   ASSERT_EQ(length, 4u);
-  EXPECT_EQ(translation[0], 0x0409);
-  EXPECT_EQ(translation[1], 1200);
+  EXPECT_EQ((Numbers{translation[0], translation[1]}), (Numbers{0x0409, 1200}));  // US English
 }
 
 }  // namespace
