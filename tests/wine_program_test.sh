@@ -51,9 +51,8 @@ printf 'my line\r\n' > "$today"
 touch -d '2001-01-01 10:00' "$today"
 before=$(stat -c '%s %Y' "$today"):$(md5sum < "$today")
 wine "$program" --some argument
-check "an existing note is opened" same "$(recorded)" "$(windows_path "$folder/$today")"
-check "an existing note is untouched, byte for byte and time for time" \
-  same "$(stat -c '%s %Y' "$today"):$(md5sum < "$today")" "$before"
+check "an existing note is opened, untouched byte for byte and time for time" \
+  same "$(recorded):$(stat -c '%s %Y' "$today"):$(md5sum < "$today")" "$(windows_path "$folder/$today"):$before"
 
 fresh program-folder
 mkdir beside current
