@@ -14,8 +14,10 @@ export LC_ALL=C.UTF-8  # Unix folder names reach Windows intact only so
 windows_path() { winepath -w "$1" 2> /dev/null; }
 record=$scratch/record
 export QUORVIN_RECORD=$(windows_path "$record")
-register() {  # register COMMAND: the "open" command of .txt files, as the shell reads it
+register() {  # register COMMAND: the "open" command of .txt files, as the shell reads it (not their default verb)
   wine reg add 'HKLM\Software\Classes\.txt' /ve /d txtfile /f > /dev/null 2>&1
+  wine reg add 'HKLM\Software\Classes\txtfile\shell\print\command' /ve /d '"C:\gone\print.exe" "%1"' /f > /dev/null 2>&1
+  wine reg add 'HKLM\Software\Classes\txtfile\shell' /ve /d print /f > /dev/null 2>&1
   wine reg add 'HKLM\Software\Classes\txtfile\shell\open\command' /ve /d "$1" /f > /dev/null 2>&1
 }
 recorder_command="\"$(windows_path "$recorder")\" \"%1\""
