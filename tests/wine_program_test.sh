@@ -48,6 +48,46 @@ check "a new note is the header with CR LF line ends" \
   same "$(od -An -c "$today" | tr -s ' ')" "$(crlf_header | od -An -c | tr -s ' ')"
 check "no window is left after a normal run" same "$(windows_named Quorvin)" ""
 
+# What the program asks of Windows, in order, as Wine's relay traces its own
+# calls (its code lies at 0x004xxxxx): pointers as *, handles numbered as
+# they are returned, the copy's random part as *.
+wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /f /d "CreateFileW;WriteFile;FlushFileBuffers;\
+NtSetInformationFile;SetFileInformationByHandle;CloseHandle;CoInitializeEx;ShellExecuteExW;CoUninitialize" > /dev/null 2>&1
+own_calls() {
+  rm -f "$today" "$record"
+  WINEDEBUG=+relay,trace+exec wine "$program" 2>&1 > /dev/null | awk '/ ret=004/ && /:Call / {
+    sub(/^[^:]*:Call [^.]*\./, ""); sub(/\) ret=.*/, ""); sub(/[0-9a-f]+ L".*\\\\/, ""); sub(/\.[a-z0-9]+"/, ".*")
+    n = split(substr($0, index($0, "(") + 1), args, ","); call = substr($0, 1, index($0, "("))
+    for (i = 1; i <= n; i++) call = call (i > 1 ? "," : "") (i == 1 && args[i] in handle ? handle[args[i]] : \
+      args[i] ~ /^00(0[1-9a-f]|[1-9a-f])/ || (i == 4 && call ~ /SetInformation|SetFileInformation/) ? "*" : args[i])
+  }
+  / ret=004/ && /:Ret / { sub(/.*retval=/, ""); sub(/ .*/, ""); if (call ~ /^CreateFileW/) $0 = handle[$0] = "h" ++handles
+    print call ") = " ($0 ~ /^00(0[1-9a-f]|[1-9a-f])/ ? "*" : $0) }
+  /SHELL_execute mask/ { sub(/.*SHELL_execute /, ""); sub(/ class=.*/, ""); print }' | tr '\n' ';'
+  recorded > /dev/null
+}
+# The note is written and flushed in a copy the system deletes when it is
+# closed, named by a link, and opened by name in a single-threaded COM
+# apartment, the shell to finish before the program ends.
+copy="CreateFileW(.$today.*,40010000,00000005,00000000,00000001,04000080,00000000) = h1;WriteFile(h1,*,00000017,*\
+,00000000) = 00000001;FlushFileBuffers(h1) = 00000001;NtSetInformationFile(h1,*,*,*,0000000b) = "
+opened_here() { echo "CoInitializeEx(00000000,00000006) = 00000000;mask=0x00000500 hwnd=00000000 verb=L\"open\" \
+file=L\".\\\\$today\" parm=(null) dir=L\"$(windows_path . | sed 's/\\/\\\\/g')\" show=0x00000001;\
+ShellExecuteExW(*) = 00000001;CoUninitialize() = *;"; }
+check "a start's calls in order" same "$(own_calls)" "${copy}00000000;CloseHandle(h1) = 00000001;$(opened_here)"
+# A FAT disk has no links: the content moves to a copy that is not deleted
+# when closed (or only until it is flushed), which is renamed.
+fresh fat
+if truncate -s 8M ../fat.img && mkfs.vfat ../fat.img > /dev/null && fusefat -o rw+ ../fat.img . > /dev/null; then
+  cd "$folder"
+  check "on FAT, a copy is written, flushed and renamed" same "$(own_calls)" "${copy}c0000022;CreateFileW(.$today.*,\
+40010000,00000005,00000000,00000001,00000080,00000000) = h2;CloseHandle(h1) = 00000001;SetFileInformationByHandle(h2,\
+00000004,*,*) = 00000001;WriteFile(h2,*,00000017,*,00000000) = 00000001;FlushFileBuffers(h2) = 00000001;\
+SetFileInformationByHandle(h2,00000004,*,*) = 00000001;SetFileInformationByHandle(h2,00000003,*,*) = 00000001;\
+CloseHandle(h2) = 00000001;$(opened_here)"
+  cd / && fusermount -uz "$folder"
+else echo "SKIP: no FAT disk through FUSE"; fi
+
 fresh existing
 printf 'my line\r\n' > "$today"
 touch -d '2001-01-01 10:00' "$today"
@@ -223,10 +263,11 @@ check "the main window is centred on the screen's work area" near "$(centre Quor
   "$(ask workarea | halves)"
 import -window root "$artifacts/failure-main-window.png" 2> /dev/null
 
-for command in 0x0010 0x001F; do
-  post Quorvin 0x0112 "$command"
+# The About entry, last in the system menu, as a user chooses it by keys; and the command with low bits set.
+for command in menu 0x001F; do
+  if [ $command = menu ]; then xdotool windowfocus --sync "$dialog" key alt+space Up Return; else post Quorvin 0x0112 $command; fi
   about=$(wait_for_window "About Quorvin")
-  check "system command $command opens the About box" test -n "$about"
+  check "About by $command opens the About box" test -n "$about"
   check "the About box is centred over the main window" near "$(centre "About Quorvin")" \
     "$(centre Quorvin)"
   check "the main window takes no input while the About box runs" \
