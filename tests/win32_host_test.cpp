@@ -172,7 +172,7 @@ TEST_F(Win32HostFolder, AStartStoppedAtAnyStepLeavesNoCopy) {
 TEST_F(Win32HostFolder, FailuresNameStepNoteFolderAndReason) {
   daynote::Win32Host host;
   MakeFile("file", "");
-  const std::string in = " in " + utf16::ToUtf8(folder_) + ": Invalid name";
+  const std::string in = " in " + utf16::ToUtf8(folder_) + ": ";
   for (const bool look : {true, false}) {
     const std::string name = look ? "file\\x.txt" : "no|such.txt";
     try {
@@ -180,9 +180,23 @@ TEST_F(Win32HostFolder, FailuresNameStepNoteFolderAndReason) {
       ADD_FAILURE() << name << " did not fail";
     } catch (const daynote::NoteError& error) {
       EXPECT_EQ(error.step(), look ? daynote::NoteStep::Look : daynote::NoteStep::Create);
-      EXPECT_EQ(error.what(), (look ? "cannot look for " : "cannot create ") + name + in);
+      EXPECT_EQ(error.what(), (look ? "cannot look for " : "cannot create ") + name + in + "Invalid name");
     }
   }
+  // Saving refused for a reason other than a taken name (a folder that is not
+  // there) fails, and the copy is gone once discarded: its folder is empty.
+  ASSERT_TRUE(CreateDirectoryA(".sub", nullptr));
+  auto note = host.CreatePending("sub\\x.txt");
+  note->Write("x\n");
+  note->Flush();
+  try {
+    note->Save();
+    ADD_FAILURE() << "saved into a folder that is not there";
+  } catch (const daynote::NoteError& error) {
+    EXPECT_EQ(error.what(), "cannot save sub\\x.txt" + in + "Path not found");
+  }
+  note->Discard();
+  EXPECT_TRUE(RemoveDirectoryA(".sub"));
 }
 
 TEST(Win32HostClock, NamesDatesPast2038AndReadsTheSystemClock) {
