@@ -182,18 +182,22 @@ start() {  # start FOLDER: Quorvin in FOLDER, in the background; sets pid
 }
 exit_status() { wait_until_ended; ended || kill "$pid"; wait "$pid"; }
 
-# Ready but not opened: said once, naming the note and the reason, and the
-# run ends with 2.
+# A start in FOLDER that says TEXT in one message, then ends with STATUS: at
+# once for 2 (not opened), after the main window that stays for 1 (not made).
+said_once() {  # said_once WHY FOLDER TEXT STATUS
+  start "$2"
+  local box dialog
+  box=$(wait_for_window Quorvin)
+  check "$1: the message says so" same "$(box_text)" "$3"
+  [ -n "$box" ] && press_ok "$box"
+  [ "$4" = 1 ] && dialog=$(wait_for_window Quorvin "$box") && [ -n "$dialog" ] && press_ok "$dialog"
+  exit_status
+  check "$1: exit status $4 after one message" same "$?:$(windows_named Quorvin)" "$4:"
+}
+# Ready but not opened: the message names the note and the reason.
 opening_fails() {  # opening_fails WHY REASON
   fresh "$1"
-  start "$folder"
-  local box
-  box=$(wait_for_window Quorvin)
-  check "$1: a message says the note is ready, its full path and the reason" same "$(box_text)" \
-    "Today's note is ready, but Windows cannot open it:$(windows_path "$folder/$today")$2."
-  [ -n "$box" ] && width=$(box_width Quorvin) && press_ok "$box"
-  exit_status
-  check "$1: exit status 2 after one message" same "$?:$(windows_named Quorvin)" "2:"
+  said_once "$1" "$folder" "Today's note is ready, but Windows cannot open it:$(windows_path "$folder/$today")$2." 2
   check "$1: the note is kept" same "$(cat "$folder/$today")" "$(crlf_header)"
 }
 wine reg delete 'HKLM\Software\Classes\.txt' /f > /dev/null 2>&1
@@ -209,12 +213,8 @@ opening_fails "a program that is no program" \
 fresh vanished
 register '"C:\gone\editor.exe" "%1"'
 ln -s nowhere "$today"
-start "$folder"
-box=$(wait_for_window Quorvin)
-check "a vanished note: the message says so" same "$(box_text)" "Today's note disappeared before Windows could open it:$(windows_path "$folder/$today")It was removed or moved meanwhile, or it is a link to nothing."
-[ -n "$box" ] && press_ok "$box"
-exit_status
-check "a vanished note: exit status 2" same "$?" 2
+said_once "a vanished note" "$folder" "Today's note disappeared before Windows could open it:$(windows_path \
+  "$folder/$today")It was removed or moved meanwhile, or it is a link to nothing." 2
 register "$recorder_command"
 
 # A note path of 259 characters is legal: it opens, or (Wine's shell cannot
@@ -290,32 +290,15 @@ check "no note is left in the refusing folder" test ! -e "$refusing/$today"
 # program in the Windows folder: no note there, but a message and exit 1.
 fresh "trailing dot."
 rm -f "$WINEPREFIX/drive_c/windows/$today"
-start "$folder"
-box=$(wait_for_window Quorvin)
-check "started in the Windows folder instead of its own, the program says so" \
-  same "$(box_text)" "Cannot look for $today in C:\\windows: notes are not kept in the Windows folder, where Windows starts a program when the folder it was to start in could not be used."
-[ -n "$box" ] && press_ok "$box"
-dialog=$(wait_for_window Quorvin "$box")
-[ -n "$dialog" ] && press_ok "$dialog"
-exit_status
-check "started in the Windows folder, it makes no note there and exits 1" \
-  same "$?:$(ls "$WINEPREFIX/drive_c/windows/$today" 2> /dev/null)" "1:"
+said_once "started in the Windows folder instead of its own" "$folder" "Cannot look for $today in C:\\windows: notes are \
+not kept in the Windows folder, where Windows starts a program when the folder it was to start in could not be used." 1
+check "started in the Windows folder, it makes no note there" test ! -e "$WINEPREFIX/drive_c/windows/$today"
 
 # Starts at the same instant: one note, and the editor never finds it other
 # than whole.
 fresh crowd
-for round in 1 2 3; do
-  mkdir "$round" && cd "$round" || break
-  for _ in $(seq 8); do wine "$program" & done
-  wait
-  cd ..
-done
-for _ in $(seq 50); do [ "$(wc -l < "$record.sizes" 2> /dev/null)" -ge 24 ] && break; sleep 0.1; done
-whole=0
-for round in 1 2 3; do [ "$(ls "$round"):$(cat "$round/$today")" = "$today:$(crlf_header)" ] && whole=$((whole + 1)); done
-check "8 simultaneous starts, 3 times, each make one whole note" same "$whole" 3
-check "no editor of 24 ever found the note other than whole" \
-  same "$(sort -u "$record.sizes" | tr -d '\r')" "$((${#header} + 4))"
+quorvin_exe() { wine "$program"; }
+RECORD=$record check_crowds quorvin_exe 3 8
 
 # The same in Wine's virtual desktop, which draws captions, for screenshots
 # a person can look at; the tool finds the windows on that desktop.
