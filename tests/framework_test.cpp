@@ -24,8 +24,8 @@ RecordingApp app;
 // chooses; it notes whether it was ever shown.
 class ProbeDialog : public CDialog {
  public:
-  explicit ProbeDialog(std::function<void(ProbeDialog&)> init)
-      : CDialog(IDD_QUORVIN_DIALOG), init_(std::move(init)) {}
+  explicit ProbeDialog(std::function<void(ProbeDialog&)> init, CWnd* owner = nullptr)
+      : CDialog(IDD_QUORVIN_DIALOG, owner), init_(std::move(init)) {}
   BOOL OnInitDialog() override {
     CDialog::OnInitDialog();
     init_(*this);
@@ -91,6 +91,47 @@ TEST_F(Framework, TheSystemMenuEndsWithASeparatorAndTheAboutEntry) {
   EXPECT_EQ(last_id, static_cast<UINT>(IDM_ABOUTBOX));
   EXPECT_STREQ(text, "&About Quorvin...");
   EXPECT_TRUE(separator_state & MF_SEPARATOR);
+}
+
+// Over its owner, shifted as little as it takes to lie wholly in the work
+// area; on the work area when the owner is minimised or hidden, or absent.
+TEST_F(Framework, ADialogIsCentredOverItsOwnerWithinTheWorkArea) {
+  RECT area, placed{};
+  ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0));
+  const auto centre_of = [&](CWnd* owner) {
+    ProbeDialog([&](ProbeDialog& d) {
+      d.CenterWindow();
+      GetWindowRect(d.m_hWnd, &placed);
+      d.EndDialog(IDOK);
+    }, owner).DoModal();
+    return POINT{(placed.left + placed.right) / 2, (placed.top + placed.bottom) / 2};
+  };
+  const POINT middle = centre_of(nullptr);
+  EXPECT_NEAR(middle.x, (area.left + area.right) / 2, 1);
+  EXPECT_NEAR(middle.y, (area.top + area.bottom) / 2, 1);
+  const LONG w = placed.right - placed.left, h = placed.bottom - placed.top;
+  struct Case {
+    RECT owner;
+    int show;
+    POINT centre;
+  } const cases[] = {
+      {{300, 200, 500, 300}, SW_SHOWNOACTIVATE, {400, 250}},
+      {{area.left, area.top, area.left + 100, area.top + 50}, SW_SHOWNOACTIVATE, {area.left + w / 2, area.top + h / 2}},
+      {{area.right - 100, area.bottom - 50, area.right, area.bottom}, SW_SHOWNOACTIVATE, {area.right - w / 2, area.bottom - h / 2}},
+      {{300, 200, 500, 300}, SW_SHOWMINNOACTIVE, middle},
+      {{300, 200, 500, 300}, SW_HIDE, middle},
+  };
+  for (const Case& c : cases) {
+    CWnd owner;
+    owner.m_hWnd = CreateWindowExW(0, L"STATIC", nullptr, WS_POPUP, c.owner.left, c.owner.top,
+                                   c.owner.right - c.owner.left, c.owner.bottom - c.owner.top, nullptr,
+                                   nullptr, nullptr, nullptr);
+    ShowWindow(owner.m_hWnd, c.show);
+    const POINT centre = centre_of(&owner);
+    DestroyWindow(owner.m_hWnd);
+    EXPECT_NEAR(centre.x, c.centre.x, 1) << c.owner.left << "," << c.owner.top << " shown " << c.show;
+    EXPECT_NEAR(centre.y, c.centre.y, 1) << c.owner.left << "," << c.owner.top << " shown " << c.show;
+  }
 }
 
 }  // namespace
