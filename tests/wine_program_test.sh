@@ -37,25 +37,15 @@ recorded() {
 windows_named() { xdotool search --onlyvisible --name "^$1\$" 2> /dev/null; }
 crlf_header() { printf '%s\r\n\r\n' "$header"; }
 
-check "Quorvin.exe is marked terminal-server aware" \
-  grep -q 'TERMINAL_SERVICE_AWARE' <<< "$(i686-w64-mingw32-objdump -p "$program")"
-
-fresh normal
-wine "$program"
-check "a normal run exits 0, and the shell is asked to open the note's full path" \
-  same "$?:$(recorded)" "0:$(windows_path "$folder/$today")"
-check "a new note is the header with CR LF line ends" \
-  same "$(od -An -c "$today" | tr -s ' ')" "$(crlf_header | od -An -c | tr -s ' ')"
-check "no window is left after a normal run" same "$(windows_named Quorvin)" ""
-
 # What the program asks of Windows, in order, as Wine's relay traces its own
 # calls (its code lies at 0x004xxxxx): pointers as *, handles numbered as
 # they are returned, the copy's random part as *.
 wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /f /d "CreateFileW;WriteFile;FlushFileBuffers;\
 NtSetInformationFile;SetFileInformationByHandle;CloseHandle;CoInitializeEx;ShellExecuteExW;CoUninitialize" > /dev/null 2>&1
-own_calls() {
-  rm -f "$today" "$record"
-  WINEDEBUG=+relay,trace+exec wine "$program" 2>&1 > /dev/null | awk '/ ret=004/ && /:Call / {
+own_calls() {  # the exit status, then the calls, each ending ";"
+  WINEDEBUG=+relay,trace+exec wine "$program" 2> "$scratch/relay" > /dev/null
+  printf '%s;' $?
+  awk '/ ret=004/ && /:Call / {
     sub(/^[^:]*:Call [^.]*\./, ""); sub(/\) ret=.*/, ""); sub(/[0-9a-f]+ L".*\\\\/, ""); sub(/\.[a-z0-9]+"/, ".*")
     n = split(substr($0, index($0, "(") + 1), args, ","); call = substr($0, 1, index($0, "("))
     for (i = 1; i <= n; i++) call = call (i > 1 ? "," : "") (i == 1 && args[i] in handle ? handle[args[i]] : \
@@ -63,8 +53,7 @@ own_calls() {
   }
   / ret=004/ && /:Ret / { sub(/.*retval=/, ""); sub(/ .*/, ""); if (call ~ /^CreateFileW/) $0 = handle[$0] = "h" ++handles
     print call ") = " ($0 ~ /^00(0[1-9a-f]|[1-9a-f])/ ? "*" : $0) }
-  /SHELL_execute mask/ { sub(/.*SHELL_execute /, ""); sub(/ class=.*/, ""); print }' | tr '\n' ';'
-  recorded > /dev/null
+  /SHELL_execute mask/ { sub(/.*SHELL_execute /, ""); sub(/ class=.*/, ""); print }' "$scratch/relay" | tr '\n' ';'
 }
 # The note is written and flushed in a copy the system deletes when it is
 # closed, named by a link, and opened by name in a single-threaded COM
@@ -74,17 +63,22 @@ copy="CreateFileW(.$today.*,40010000,00000005,00000000,00000001,04000080,0000000
 opened_here() { echo "CoInitializeEx(00000000,00000006) = 00000000;mask=0x00000500 hwnd=00000000 verb=L\"open\" \
 file=L\".\\\\$today\" parm=(null) dir=L\"$(windows_path . | sed 's/\\/\\\\/g')\" show=0x00000001;\
 ShellExecuteExW(*) = 00000001;CoUninitialize() = *;"; }
-check "a start's calls in order" same "$(own_calls)" "${copy}00000000;CloseHandle(h1) = 00000001;$(opened_here)"
+fresh normal
+check "a normal run exits 0 after these calls" same "$(own_calls)" "0;${copy}00000000;CloseHandle(h1) = 00000001;$(opened_here)"
+check "the shell is asked to open the note's full path" same "$(recorded)" "$(windows_path "$folder/$today")"
+check "a new note is the header with CR LF line ends" \
+  same "$(od -An -c "$today" | tr -s ' ')" "$(crlf_header | od -An -c | tr -s ' ')"
+check "no window is left after a normal run" same "$(windows_named Quorvin)" ""
 # A FAT disk has no links: the content moves to a copy that is not deleted
 # when closed (or only until it is flushed), which is renamed.
 fresh fat
 if truncate -s 8M ../fat.img && mkfs.vfat ../fat.img > /dev/null && fusefat -o rw+ ../fat.img . > /dev/null; then
   cd "$folder"
-  check "on FAT, a copy is written, flushed and renamed" same "$(own_calls)" "${copy}c0000022;CreateFileW(.$today.*,\
+  check "on FAT, a copy is written, flushed and renamed, and opened" same "$(own_calls)$(recorded)" "0;${copy}c0000022;CreateFileW(.$today.*,\
 40010000,00000005,00000000,00000001,00000080,00000000) = h2;CloseHandle(h1) = 00000001;SetFileInformationByHandle(h2,\
 00000004,*,*) = 00000001;WriteFile(h2,*,00000017,*,00000000) = 00000001;FlushFileBuffers(h2) = 00000001;\
 SetFileInformationByHandle(h2,00000004,*,*) = 00000001;SetFileInformationByHandle(h2,00000003,*,*) = 00000001;\
-CloseHandle(h2) = 00000001;$(opened_here)"
+CloseHandle(h2) = 00000001;$(opened_here)$(windows_path "$folder/$today")"
   cd / && fusermount -uz "$folder"
 else echo "SKIP: no FAT disk through FUSE"; fi
 
@@ -112,9 +106,8 @@ check "the note is made in the current folder; the one beside the program is unt
 # libraries or USER32, which the program loads itself once it has restricted
 # the search, nor any they load in turn, nor what windows and the shell's
 # "open" load. (msvcrt, the C runtime, is imported: loaded with the program.)
-check "Quorvin.exe imports from KERNEL32 and msvcrt only" same \
-  "$(i686-w64-mingw32-objdump -p "$program" | sed -n 's/.*DLL Name: //p' | sort | tr '\n' ' ')" \
-  "KERNEL32.dll msvcrt.dll "
+check "Quorvin.exe imports from KERNEL32 and msvcrt only, and is marked terminal-server aware" same "$(i686-w64-mingw32-objdump \
+  -p "$program" | sed -n 's/.*DLL Name: //p; s/.*\(TERMINAL_SERVICE_AWARE\).*/\1/p' | sort | tr '\n' ' ')" "KERNEL32.dll TERMINAL_SERVICE_AWARE msvcrt.dll "
 for dll in user32 gdi32 win32u imm32 version advapi32 sechost ucrtbase zlib1 shell32 shlwapi \
   shcore ole32 combase rpcrt4 oleaut32 actxprxy uxtheme; do
   fresh "planted $dll"
