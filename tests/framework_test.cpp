@@ -99,38 +99,35 @@ TEST_F(Framework, ADialogIsCentredOverItsOwnerWithinTheWorkArea) {
   RECT area, placed{};
   ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0));
   const auto centre_of = [&](CWnd* owner) {
-    ProbeDialog([&](ProbeDialog& d) {
+    const auto place = [&](ProbeDialog& d) {
       d.CenterWindow();
       GetWindowRect(d.m_hWnd, &placed);
       d.EndDialog(IDOK);
-    }, owner).DoModal();
+    };
+    ProbeDialog(place, owner).DoModal();
     return POINT{(placed.left + placed.right) / 2, (placed.top + placed.bottom) / 2};
   };
   const POINT middle = centre_of(nullptr);
   EXPECT_NEAR(middle.x, (area.left + area.right) / 2, 1);
   EXPECT_NEAR(middle.y, (area.top + area.bottom) / 2, 1);
   const LONG w = placed.right - placed.left, h = placed.bottom - placed.top;
-  struct Case {
-    RECT owner;
-    int show;
-    POINT centre;
-  } const cases[] = {
-      {{300, 200, 500, 300}, SW_SHOWNOACTIVATE, {400, 250}},
-      {{area.left, area.top, area.left + 100, area.top + 50}, SW_SHOWNOACTIVATE, {area.left + w / 2, area.top + h / 2}},
-      {{area.right - 100, area.bottom - 50, area.right, area.bottom}, SW_SHOWNOACTIVATE, {area.right - w / 2, area.bottom - h / 2}},
-      {{300, 200, 500, 300}, SW_SHOWMINNOACTIVE, middle},
-      {{300, 200, 500, 300}, SW_HIDE, middle},
+  // The owner's left and top (100 × 50), its state, and the centre expected.
+  const LONG cases[][5] = {
+      {350, 225, SW_SHOWNOACTIVATE, 400, 250},
+      {area.left, area.top, SW_SHOWNOACTIVATE, area.left + w / 2, area.top + h / 2},
+      {area.right - 100, area.bottom - 50, SW_SHOWNOACTIVATE, area.right - w / 2, area.bottom - h / 2},
+      {350, 225, SW_SHOWMINNOACTIVE, middle.x, middle.y},
+      {350, 225, SW_HIDE, middle.x, middle.y},
   };
-  for (const Case& c : cases) {
-    CWnd owner;
-    owner.m_hWnd = CreateWindowExW(0, L"STATIC", nullptr, WS_POPUP, c.owner.left, c.owner.top,
-                                   c.owner.right - c.owner.left, c.owner.bottom - c.owner.top, nullptr,
+  for (const auto& c : cases) {
+    CWnd owner;  // no caption, so that Wine need not wait on a window manager
+    owner.m_hWnd = CreateWindowExW(0, L"STATIC", nullptr, WS_POPUP, c[0], c[1], 100, 50, nullptr,
                                    nullptr, nullptr, nullptr);
-    ShowWindow(owner.m_hWnd, c.show);
+    ShowWindow(owner.m_hWnd, static_cast<int>(c[2]));
     const POINT centre = centre_of(&owner);
     DestroyWindow(owner.m_hWnd);
-    EXPECT_NEAR(centre.x, c.centre.x, 1) << c.owner.left << "," << c.owner.top << " shown " << c.show;
-    EXPECT_NEAR(centre.y, c.centre.y, 1) << c.owner.left << "," << c.owner.top << " shown " << c.show;
+    EXPECT_NEAR(centre.x, c[3], 1) << "owner at " << c[0] << "," << c[1] << " shown " << c[2];
+    EXPECT_NEAR(centre.y, c[4], 1) << "owner at " << c[0] << "," << c[1] << " shown " << c[2];
   }
 }
 
