@@ -41,7 +41,8 @@ crlf_header() { printf '%s\r\n\r\n' "$header"; }
 # calls (its code lies at 0x004xxxxx): pointers as *, handles numbered as
 # they are returned, the copy's random part as *.
 wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /f /d "CreateFileW;WriteFile;FlushFileBuffers;\
-NtSetInformationFile;SetFileInformationByHandle;CloseHandle;CoInitializeEx;ShellExecuteExW;CoUninitialize" > /dev/null 2>&1
+NtSetInformationFile;SetFileInformationByHandle;CloseHandle;CoInitializeEx;ShellExecuteExW;CoUninitialize;\
+SHOpenWithDialog" > /dev/null 2>&1
 own_calls() {  # the exit status, then the calls, each ending ";"
   WINEDEBUG=+relay,trace+exec wine "$program" 2> "$scratch/relay" > /dev/null
   printf '%s;' $?
@@ -169,8 +170,8 @@ wait_until_ended() { for _ in $(seq 100); do ended && return; sleep 0.1; done; }
 # the window to go, so that the next step starts from the state it expects.
 press_ok() { xdotool windowfocus --sync "$1" key Return 2> /dev/null && wait_until_gone "$1"; }
 post() { wine "$tool" post "$@" 2> /dev/null; }
-start() {  # start FOLDER: Quorvin in FOLDER, in the background; sets pid
-  (cd "$1" && exec wine "$program") &
+start() {  # start FOLDER: Quorvin in FOLDER, in the background, traced; sets pid
+  (cd "$1" && WINEDEBUG=+relay exec wine "$program" 2> "$scratch/relay") &
   pid=$!
 }
 exit_status() { wait_until_ended; ended || kill "$pid"; wait "$pid"; }
@@ -187,20 +188,22 @@ said_once() {  # said_once WHY FOLDER TEXT STATUS
   exit_status
   check "$1: exit status $4 after one message" same "$?:$(windows_named Quorvin)" "$4:"
 }
-# Ready but not opened: the message names the note and the reason.
-opening_fails() {  # opening_fails WHY REASON
+# Ready but not opened: the message names the note and the reason. Where
+# no program is set up, the user is first offered a choice (Wine's fails).
+opening_fails() {  # opening_fails WHY REASON OFFERED
   fresh "$1"
   said_once "$1" "$folder" "Today's note is ready, but Windows cannot open it:$(windows_path "$folder/$today")$2." 2
-  check "$1: the note is kept" same "$(cat "$folder/$today")" "$(crlf_header)"
+  check "$1: the note is kept; a choice of program offered $3 times" \
+    same "$(cat "$folder/$today"):$(grep -c 'Call shell32.SHOpenWithDialog' "$scratch/relay")" "$(crlf_header):$3"
 }
 wine reg delete 'HKLM\Software\Classes\.txt' /f > /dev/null 2>&1
-opening_fails "no program for .txt" "No program is set up to open text files"
+opening_fails "no program for .txt" "No program is set up to open text files" 1
 register '"C:\gone\editor.exe" "%1"'
 opening_fails "a program that is gone" \
-  'The program set up to open text files cannot be found (text files open with: "C:\gone\editor.exe" "%1")'
+  'The program set up to open text files cannot be found (text files open with: "C:\gone\editor.exe" "%1")' 0
 register '"C:\windows\win.ini" "%1"'
 opening_fails "a program that is no program" \
-  'The program set up to open text files cannot be started (text files open with: "C:\windows\win.ini" "%1")'
+  'The program set up to open text files cannot be started (text files open with: "C:\windows\win.ini" "%1")' 0
 # A note that is gone when the shell fails (here a link to nothing, which
 # counts as present) is said to have disappeared, not the program.
 fresh vanished
