@@ -42,7 +42,7 @@ crlf_header() { printf '%s\r\n\r\n' "$header"; }
 # they are returned, the copy's random part as *.
 wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /f /d "CreateFileW;WriteFile;FlushFileBuffers;\
 NtSetInformationFile;SetFileInformationByHandle;CloseHandle;CoInitializeEx;ShellExecuteExW;CoUninitialize;\
-SHOpenWithDialog" > /dev/null 2>&1
+SHOpenWithDialog;SendMessageW;PostMessageW" > /dev/null 2>&1
 own_calls() {  # the exit status, then the calls, each ending ";"
   WINEDEBUG=+relay,trace+exec wine "$program" 2> "$scratch/relay" > /dev/null
   printf '%s;' $?
@@ -56,14 +56,15 @@ own_calls() {  # the exit status, then the calls, each ending ";"
     print call ") = " ($0 ~ /^00(0[1-9a-f]|[1-9a-f])/ ? "*" : $0) }
   /SHELL_execute mask/ { sub(/.*SHELL_execute /, ""); sub(/ class=.*/, ""); print }' "$scratch/relay" | tr '\n' ';'
 }
-# The note is written and flushed in a copy the system deletes when it is
-# closed, named by a link, and opened by name in a single-threaded COM
-# apartment, the shell to finish before the program ends.
-copy="CreateFileW(.$today.*,40010000,00000005,00000000,00000001,04000080,00000000) = h1;WriteFile(h1,*,00000017,*\
+# The window takes its icons, large and small; the note is written and
+# flushed in a copy the system deletes when it is closed, named by a link,
+# and opened by name in a single-threaded COM apartment, the shell to finish
+# before the window asks to be closed.
+copy="SendMessageW(*,00000080,00000001,*) = 00000000;SendMessageW(*,00000080,00000000,*) = 00000000;CreateFileW(.$today.*,40010000,00000005,00000000,00000001,04000080,00000000) = h1;WriteFile(h1,*,00000017,*\
 ,00000000) = 00000001;FlushFileBuffers(h1) = 00000001;NtSetInformationFile(h1,*,*,*,0000000b) = "
 opened_here() { echo "CoInitializeEx(00000000,00000006) = 00000000;mask=0x00000500 hwnd=00000000 verb=L\"open\" \
 file=L\".\\\\$today\" parm=(null) dir=L\"$(windows_path . | sed 's/\\/\\\\/g')\" show=0x00000001;\
-ShellExecuteExW(*) = 00000001;CoUninitialize() = *;"; }
+ShellExecuteExW(*) = 00000001;CoUninitialize() = *;PostMessageW(*,00000010,00000000,00000000) = 00000001;"; }
 fresh normal
 check "a normal run exits 0 after these calls" same "$(own_calls)" "0;${copy}00000000;CloseHandle(h1) = 00000001;$(opened_here)"
 check "the shell is asked to open the note's full path" same "$(recorded)" "$(windows_path "$folder/$today")"
@@ -73,7 +74,7 @@ check "no window is left after a normal run" same "$(windows_named Quorvin)" ""
 # A FAT disk has no links: the content moves to a copy that is not deleted
 # when closed (or only until it is flushed), which is renamed.
 fresh fat
-if truncate -s 8M ../fat.img && mkfs.vfat ../fat.img > /dev/null && fusefat -o rw+ ../fat.img . > /dev/null; then
+if truncate -s 8M ../fat.img && mkfs.vfat ../fat.img > /dev/null && fusefat -o rw+ ../fat.img . > /dev/null 2>&1; then
   cd "$folder"
   check "on FAT, a copy is written, flushed and renamed, and opened" same "$(own_calls)$(recorded)" "0;${copy}c0000022;CreateFileW(.$today.*,\
 40010000,00000005,00000000,00000001,00000080,00000000) = h2;CloseHandle(h1) = 00000001;SetFileInformationByHandle(h2,\
