@@ -55,10 +55,8 @@ message=$(cd elsewhere && "$quorvin" missing 2>&1)
 check "a missing FOLDER is exit 1, named, nothing made" same "$?:$message:$(ls -A elsewhere)" \
   "1:quorvin: cannot use folder missing: No such file or directory:"
 (cd elsewhere && "$quorvin" ..)
-check "an existing note in the FOLDER given exits 0, nothing made here" \
-  same "$?:$(ls -A elsewhere)" 0:
-check "an existing note is left untouched, and opened" same \
-  "$(stat -c '%s %Y %X' "$today"):$(cat "$today"):$(opened)" "$before:my own line:$folder/$today"
+check "an existing note in the FOLDER given exits 0, nothing made here; the note is left untouched, and opened" \
+  same "$?:$(ls -A elsewhere):$(stat -c '%s %Y %X' "$today"):$(cat "$today"):$(opened)" "0::$before:my own line:$folder/$today"
 
 # Help, the version and a wrong command line make nothing; "--" ends the
 # options, so that a folder may be named "-x".
@@ -82,25 +80,18 @@ out=$("$quorvin" -p -- -x <&-)
 check "-p -- -x, input closed, prints exactly the note's full path in -x, exit 0; makes it whole, opens nothing" \
   same "$?:$out:$(cat -- "-x/$today"):$(opened)" "0:$folder/-x/$today:$header:"
 
-fresh directory
-mkdir "$today"
-"$quorvin"
-check "a directory of the note's name is opened, nothing created" \
-  same "$(opened):$(ls -A "$today")" "$folder/$today:"
-
-fresh dangling
-ln -s elsewhere/target.txt "$today"
-mkdir elsewhere
-"$quorvin"
-check "a dangling link's target is never created; the link is opened as it is" \
-  same "$(ls -A elsewhere):$(opened)" ":$folder/$today"
-
-fresh upper
+# An entry of the note's name, a directory, a dangling link or a note differing only in case, is the
+# one opened, as it is: nothing is made in it, beside it or where it points.
 upper=${today%.txt}.TXT
-printf 'from windows\n' > "$upper"
-"$quorvin"
-check "a note differing only in case counts as present, and is the one opened" \
-  same "$(ls -A):$(cat "$upper"):$(opened)" "$upper:from windows:$folder/$upper"
+while IFS='|' read -r case setup tree opens; do
+  fresh "$case" && eval "$setup" && "$quorvin"
+  check "$case: exit 0, nothing made, the entry opened" same \
+    "$?:$(find . -mindepth 1 -printf '%y %P\n' | sort | tr '\n' ,):$(cat "$upper" 2> /dev/null):$(opened)" "0:$tree:$opens"
+done << CASES
+directory|mkdir $today|d $today,:|$scratch/directory/$today
+dangling|ln -s elsewhere/target.txt $today; mkdir elsewhere|d elsewhere,l $today,:|$scratch/dangling/$today
+upper|printf 'from windows\n' > $upper|f $upper,:from windows|$scratch/upper/$upper
+CASES
 
 fresh removed
 rmdir "$folder"
@@ -127,16 +118,15 @@ if [ "$(id -u)" = 0 ] && command -v setpriv > /dev/null; then
   chmod 755 .
 fi
 
+# An opener missing (then one that is there but cannot be started) is named, with its package (then
+# the reason); the note is kept.
 fresh opener-missing
-message=$(PATH=/nonexistent "$quorvin" 2>&1)
-check "a missing opener exits 2, named, with its package; the note is kept" same "$?:$message:$(head \
-  -n1 "$today")" "2:quorvin: cannot start xdg-open for $folder/$today: not found on PATH (install xdg-utils):$header"
-
-fresh opener-not-executable
 chmod -x "$scratch/bin/xdg-open"
-message=$(PATH=$scratch/bin:/nonexistent "$quorvin" 2>&1)
-check "an opener that cannot be started is named with the reason" same "$?:$message" \
-  "2:quorvin: cannot start xdg-open for $folder/$today: Permission denied"
+for case in "/nonexistent:not found on PATH (install xdg-utils)" "$scratch/bin:/nonexistent:Permission denied"; do
+  rm -f "$today"; message=$(PATH=${case%:*} "$quorvin" 2>&1)
+  check "opener on PATH=${case%:*}: exit 2, said" same "$?:$message:$(head -n1 "$today")" \
+    "2:quorvin: cannot start xdg-open for $folder/$today: ${case##*:}:$header"
+done
 chmod +x "$scratch/bin/xdg-open"
 
 # Even 127 or 129: only a shell's 127 means "not found", its 129 SIGHUP.
