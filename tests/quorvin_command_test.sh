@@ -160,11 +160,6 @@ chmod +x "$scratch/bin/takes-ctrl-c"
   exec script -qec 'exec env --default-signal=INT,QUIT --ignore-signal=XFSZ --block-signal=XFSZ "$quorvin"' /dev/null > /dev/null)
 check "Ctrl-C taken by an editor run through the shell: quorvin ends with its outcome" \
   same "$?:$(opened | tr '\n' ' ')" "0:interrupted $folder/$today 0 "
-printf '#!/bin/sh\nkill -HUP $$\n' > "$scratch/bin/self-ending"
-chmod +x "$scratch/bin/self-ending"
-message=$(unset DISPLAY VISUAL; EDITOR="ENDED=1 self-ending" on_terminal '"$quorvin"')
-check "an editor ended by a signal is told so, through the shell" same "$?:${message##*$'\n'}" \
-  "2:quorvin: cannot open $folder/$today: editor \"ENDED=1 self-ending\" was ended by signal 1 (Hangup)"
 
 fresh file-size-limit
 message=$(ulimit -f 0 && "$quorvin" 2>&1)
@@ -219,28 +214,30 @@ for editor in sensible-editor vi; do  # only stand-ins on PATH: no real editor e
   check "no editor set: $editor opens the note" same "$?:$(opened)" "0:$scratch/bin/$editor|$folder/$today|"
   chmod -x "$scratch/bin/sensible-editor" && mkdir -p sensible-editor  # on PATH too, as "", but no program
 done
-printf 'printf "%%s|" "$@" > "$RECORD"; lost-editor\n' > "$scratch/bin/no-hash-bang"
-chmod +x "$scratch/bin/no-hash-bang"
-message=$(unset DISPLAY WAYLAND_DISPLAY VISUAL; EDITOR=no-hash-bang on_terminal '"$quorvin"')
-check "an editor script without #! is run by the shell, whose failures it tells" same "$?:$(opened):${message##*$'\n'}" \
-  "2:$folder/$today|:quorvin: cannot start editor \"no-hash-bang\" for $folder/$today: not found"
-(unset DISPLAY WAYLAND_DISPLAY; VISUAL="stand-in --visual" EDITOR=vi on_terminal '"$quorvin"')
-check "without a desktop VISUAL wins over EDITOR" same "$?:$(opened)" \
-  "0:$scratch/bin/stand-in|--visual|$folder/$today|"
-(unset DISPLAY WAYLAND_DISPLAY; VISUAL=$' \t ' EDITOR=$'stand-in\t--wait\t-x' on_terminal '"$quorvin"')
-check "a blank VISUAL is none; an EDITOR with arguments (after tabs) gets the note's path last" same "$?:$(opened)" \
-  "0:$scratch/bin/stand-in|--wait|-x|$folder/$today|"
 : > "$RECORD"
 (unset DISPLAY; WAYLAND_DISPLAY=wayland-0 VISUAL=stand-in "$quorvin")
-check "in a Wayland session xdg-open opens the note, not the editor" same "$(opened)" \
-  "$folder/$today"
-printf '#!/no/such/sh\n' > "$scratch/bin/lost-sh" && chmod +x "$scratch/bin/lost-sh"
-for case in "no-such-editor:not found on PATH" "$scratch/none:not found" \
-  "$scratch/bin/sensible-editor -w:not executable" "$scratch/bin/lost-sh:its #! interpreter is not found"; do
-  message=$(unset DISPLAY WAYLAND_DISPLAY VISUAL; EDITOR=${case%:*} on_terminal '"$quorvin"')
-  check "a missing editor exits 2, named: ${case%:*}" same "$?:${message##*$'\n'}" \
-    "2:quorvin: cannot start editor \"${case%:*}\" for $folder/$today: ${case#*:}"
-done
+check "in a Wayland session xdg-open opens the note, not the editor" same "$?:$(opened)" "0:$folder/$today"
+printf '#!/bin/sh\nkill -HUP $$\n' > "$scratch/bin/self-ending"
+printf 'printf "%%s|" "$@" > "$RECORD"; lost-editor\n' > "$scratch/bin/no-hash-bang"
+printf '#!/no/such/sh\n' > "$scratch/bin/lost-sh" && chmod +x "$scratch/bin/"{self-ending,no-hash-bang,lost-sh}
+# VISUAL@EDITOR@status:what the editor was given:the message's last line. VISUAL wins over EDITOR, a blank one
+# is none; an EDITOR's arguments (after tabs) come before the note's path; an editor's end by a signal, and the
+# failures of the shell that runs a script without #!, are told; a missing editor is named.
+tab=$'\t' start="quorvin: cannot start editor"
+while IFS=@ read -r visual editor expected; do
+  : > "$RECORD"; message=$(unset DISPLAY WAYLAND_DISPLAY VISUAL EDITOR; [ -z "$visual" ] || export VISUAL=$visual
+    [ -z "$editor" ] || export EDITOR=$editor; on_terminal '"$quorvin"')
+  check "no desktop, VISUAL='$visual' EDITOR='$editor'" same "$?:$(opened):${message##*$'\n'}" "$expected"
+done << CASES
+stand-in --visual@vi@0:$scratch/bin/stand-in|--visual|$folder/$today|:
+ $tab @stand-in$tab--wait$tab-x@0:$scratch/bin/stand-in|--wait|-x|$folder/$today|:
+@ENDED=1 self-ending@2::quorvin: cannot open $folder/$today: editor "ENDED=1 self-ending" was ended by signal 1 (Hangup)
+@no-hash-bang@2:$folder/$today|:$start "no-hash-bang" for $folder/$today: not found
+@no-such-editor@2::$start "no-such-editor" for $folder/$today: not found on PATH
+@$scratch/none@2::$start "$scratch/none" for $folder/$today: not found
+@$scratch/bin/sensible-editor -w@2::$start "$scratch/bin/sensible-editor -w" for $folder/$today: not executable
+@$scratch/bin/lost-sh@2::$start "$scratch/bin/lost-sh" for $folder/$today: its #! interpreter is not found
+CASES
 
 fresh crowds
 check_crowds "$quorvin" 5 40
