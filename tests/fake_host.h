@@ -4,6 +4,7 @@
 // step, and an opener that records what it was asked.
 #pragma once
 
+#include <algorithm>
 #include <map>
 #include <set>
 #include <string>
@@ -121,13 +122,9 @@ class Host : public daynote::DayNoteHost {
   }
 
   static bool SameIgnoringCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-      if (std::tolower(static_cast<unsigned char>(a[i])) !=
-          std::tolower(static_cast<unsigned char>(b[i])))
-        return false;
-    }
-    return true;
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](unsigned char x, unsigned char y) {
+      return std::tolower(x) == std::tolower(y);
+    });
   }
 
   int pending_count_ = 0;

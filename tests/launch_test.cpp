@@ -16,32 +16,27 @@ struct LaunchTest : ::testing::Test {
   fake::Host host;
 };
 
-TEST_F(LaunchTest, CreatesAMissingNoteWithItsHeaderThenOpensIt) {
-  daynote::OpenTodaysNote(host);
-  ASSERT_EQ(host.entries.size(), 1u);
-  EXPECT_EQ(host.entries[kName].content, kHeader);
-  EXPECT_EQ(host.opened, std::vector<std::string>{kName});
-}
-
-TEST_F(LaunchTest, OpensAnyExistingEntryWithoutWritingToIt) {
-  const fake::Entry squatters[] = {
-      {fake::Kind::File, "user text\n"}, {fake::Kind::File, ""}, {fake::Kind::Directory, ""},
-      {fake::Kind::Symlink, ""},         {fake::Kind::Fifo, ""},
-  };
-  for (const fake::Entry& squatter : squatters) {
-    host.entries = {{kName, squatter}};
-    host.opened.clear();
+// Only where no entry has the note's name, in any case, is the note made, with its header; any
+// that has is opened as it is, whatever its kind, and never written to.
+TEST_F(LaunchTest, MakesTheNoteOnlyWhereNoEntryHasItsNameAndOpensWhatIsThere) {
+  using fake::Kind;
+  const std::tuple<const char*, std::optional<Kind>, const char*> cases[] = {
+      {kName, std::nullopt, kHeader},
+      {kName, Kind::File, "user text\n"},
+      {kName, Kind::File, ""},
+      {kName, Kind::Directory, ""},
+      {kName, Kind::Symlink, ""},
+      {kName, Kind::Fifo, ""},
+      {"2002_09_14.TXT", Kind::File, "mine"}};
+  for (const auto& [name, kind, content] : cases) {
+    host.entries.clear(), host.opened.clear();
+    if (kind) host.entries[name] = fake::Entry{*kind, content};
     daynote::OpenTodaysNote(host);
-    EXPECT_EQ(host.entries[kName].content, squatter.content);
-    EXPECT_EQ(host.opened, std::vector<std::string>{kName});
+    ASSERT_EQ(host.entries.size(), 1u) << name;
+    EXPECT_TRUE(host.entries[name].kind == kind.value_or(Kind::File)) << name;
+    EXPECT_EQ(host.entries[name].content, content) << name;
+    EXPECT_EQ(host.opened, std::vector<std::string>{name}) << name;
   }
-}
-
-TEST_F(LaunchTest, OpensTheEntryThatDiffersOnlyInCase) {
-  host.entries = {{"2002_09_14.TXT", fake::Entry{fake::Kind::File, "mine"}}};
-  daynote::OpenTodaysNote(host);
-  EXPECT_EQ(host.entries.size(), 1u);
-  EXPECT_EQ(host.opened, std::vector<std::string>{"2002_09_14.TXT"});
 }
 
 // Every step in turn fails, with another start saving the note before each

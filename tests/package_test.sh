@@ -7,13 +7,9 @@
 deb=$(ls "$1"/quorvin_*.deb 2> /dev/null | head -n 1)
 [ -n "$deb" ] || { echo "no quorvin_*.deb in $1: build the \"package\" preset first" >&2; exit 1; }
 
-listing=$(dpkg-deb -c "$deb" | awk '{ print $1, $6 }')
-check "the package holds the command, executable, in /usr/bin" \
-  grep -qx -- '-rwxr-xr-x ./usr/bin/quorvin' <<< "$listing"
-check "the package holds the compressed man page in section 1" \
-  grep -qx -- '-rw-r--r-- ./usr/share/man/man1/quorvin.1.gz' <<< "$listing"
-check "the package holds its copyright file" \
-  grep -qx -- '-rw-r--r-- ./usr/share/doc/quorvin/copyright' <<< "$listing"
+check "the package holds the command, executable, in /usr/bin, its copyright and the compressed man page in section 1" \
+  same "$(dpkg-deb -c "$deb" | awk '$6 ~ /bin\/quorvin$|\/copyright$|man1\/quorvin\.1\.gz$/ { print $1, $6 }' | tr '\n' ' ')" \
+  "-rwxr-xr-x ./usr/bin/quorvin -rw-r--r-- ./usr/share/doc/quorvin/copyright -rw-r--r-- ./usr/share/man/man1/quorvin.1.gz "
 check "the package's dependencies are computed" \
   grep -q '^ Depends: .*libc6' <<< "$(dpkg-deb -I "$deb")"
 
@@ -40,16 +36,11 @@ readelf -n "$(c++ -print-file-name=Scrt1.o)" | grep -q 'IBT, SHSTK' || unmarked=
 hardening=$(hardening-check --nofortify "${unmarked[@]}" "$scratch/root/usr/bin/quorvin")
 check "hardening-check passes the installed command" test $? -eq 0
 echo "$hardening"
-mkdir -p "$scratch/bin" "$scratch/notes" "$scratch/home"
-printf '#!/bin/sh\nprintf "%%s\\n" "$1" > "%s/opened"\n' "$scratch" > "$scratch/bin/xdg-open"
-chmod +x "$scratch/bin/xdg-open"
-# In a graphical session, where the note goes to xdg-open.
-(cd "$scratch/notes" && PATH=$scratch/bin:$PATH DISPLAY=:0 "$scratch/root/usr/bin/quorvin")
-check "the installed command exits 0" same "$?" 0
-today=$(date +%Y_%m_%d).txt
-check "the installed command makes today's note" same "$(cat "$scratch/notes/$today")" \
-  "$(LC_ALL=C date '+%Y/%m/%d   %A')"
-check "the installed command opens it" same "$(cat "$scratch/opened")" "$scratch/notes/$today"
+mkdir -p "$scratch/notes" "$scratch/home"
+use_recording_opener
+(cd "$scratch/notes" && "$scratch/root/usr/bin/quorvin")
+check "the installed command exits 0, makes today's note and opens it" \
+  same "$?:$(cat "$scratch/notes/$today"):$(cat "$RECORD")" "0:$header:$scratch/notes/$today"
 # The launcher entry, started as a desktop starts it, in a home without
 # notes: its Exec line holds no escapes, so the shell reads its quoting as
 # the desktop does.
@@ -57,10 +48,10 @@ entry=$scratch/root/usr/share/applications/quorvin.desktop
 check "the launcher entry passes desktop-file-validate" desktop-file-validate "$entry"
 check "the launcher entry's icon is installed" \
   test -s "$scratch/root/usr/share/icons/hicolor/scalable/apps/$(sed -n 's/^Icon=//p' "$entry").svg"
-(export HOME=$scratch/home PATH=$scratch/root/usr/bin:$scratch/bin:$PATH DISPLAY=:0
+(export HOME=$scratch/home PATH=$scratch/root/usr/bin:$PATH
  eval "$(sed -n 's/^Exec=//p' "$entry")")
 check "the launcher entry makes and opens today's note in ~/notes" same \
-  "$?:$(cat "$scratch/home/notes/$today"):$(cat "$scratch/opened")" "0:$header:$scratch/home/notes/$today"
+  "$?:$(cat "$scratch/home/notes/$today"):$(sed 1d "$RECORD")" "0:$header:$scratch/home/notes/$today"
 (cd "$scratch/home/notes" && unset HOME && eval "$(sed -n 's/^Exec=//p' "$entry")" 2> /dev/null)
 check "without HOME the launcher entry makes no folder named ~" same "$?:$(ls -A "$scratch/home/notes")" "2:$today"
 check "the installed man page renders without warnings" \

@@ -3,16 +3,15 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdlib>
-#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <limits>
+#include <set>
 
 #include "civil.h"
 #include "daynote/launch.h"
@@ -26,25 +25,10 @@ extern "C" time_t time(time_t* out) noexcept {
 
 namespace {
 
-class ZoneScope {
- public:
-  explicit ZoneScope(const char* zone) {
-    setenv("TZ", zone, 1);
-    tzset();
-  }
-  ~ZoneScope() {
-    unsetenv("TZ");
-    tzset();
-  }
-};
-
-class FixedClockHost : public daynote::PosixHost {
- public:
-  explicit FixedClockHost(daynote::Seconds reading) : PosixHost({"true", {"true"}}), reading_(reading) {}
-  daynote::Seconds Now() override { return reading_; }
-
- private:
-  daynote::Seconds reading_;
+struct FixedClockHost : daynote::PosixHost {
+  explicit FixedClockHost(daynote::Seconds time) : PosixHost({"true", {"true"}}), reading(time) {}
+  daynote::Seconds Now() override { return reading; }
+  daynote::Seconds reading;
 };
 
 // Every day from 1970 to 2400, in zones whose date differs from UTC's at the
@@ -64,11 +48,13 @@ TEST(PosixHostCalendar, NamesEveryDayOfFourCenturiesInTheLocalZone) {
                         {"Asia/Tokyo", 20, 1}};
   const std::int64_t first = civil::DaysFromCivil(1970, 1, 1);
   const std::int64_t last = civil::DaysFromCivil(2400, 12, 31);
+  FixedClockHost host(0);
   for (const Zone& zone : zones) {
-    ZoneScope scope(zone.name);
+    setenv("TZ", zone.name, 1);
+    tzset();
     int mismatches = 0;
     for (std::int64_t days = first; days <= last && mismatches < 5; ++days) {
-      FixedClockHost host(days * 86400 + zone.utc_hour * 3600);
+      host.reading = days * 86400 + zone.utc_hour * 3600;
       const daynote::NoteStamp stamp = daynote::MakeNoteStamp(host);
 
       const std::int64_t local_days = days + zone.day_shift;
@@ -87,11 +73,13 @@ TEST(PosixHostCalendar, NamesEveryDayOfFourCenturiesInTheLocalZone) {
       }
     }
   }
+  unsetenv("TZ");
+  tzset();
   // Past what the C library's calendar can hold, there is no date to name.
-  FixedClockHost beyond(std::numeric_limits<daynote::Seconds>::max());
-  EXPECT_THROW(daynote::MakeNoteStamp(beyond), daynote::ClockError);
+  host.reading = std::numeric_limits<daynote::Seconds>::max();
+  EXPECT_THROW(daynote::MakeNoteStamp(host), daynote::ClockError);
   // Nor when the clock gives no reading at all: no note of 1969_12_31.
-  EXPECT_THROW((next_reading_fails = true, beyond.PosixHost::Now()), daynote::ClockError);
+  EXPECT_THROW((next_reading_fails = true, host.PosixHost::Now()), daynote::ClockError);
 }
 
 class PosixHostFolder : public ::testing::Test {
@@ -132,13 +120,8 @@ TEST_F(PosixHostFolder, FindsEveryKindOfEntryWithoutFollowingOrBlocking) {
 
 // What a listing of the folder shows, sorted.
 std::string Listing() {
-  std::vector<std::string> names;
-  DIR* folder = opendir(".");
-  while (const dirent* entry = readdir(folder)) {
-    if (std::strcmp(entry->d_name, ".") && std::strcmp(entry->d_name, "..")) names.push_back(entry->d_name);
-  }
-  closedir(folder);
-  std::sort(names.begin(), names.end());
+  std::set<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(".")) names.insert(e.path().filename());
   std::string listing;
   for (const std::string& name : names) listing += name + " ";
   return listing;

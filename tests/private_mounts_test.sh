@@ -23,14 +23,13 @@ cd "$scratch/disk" || exit 1
 head -c 4096 /dev/zero > filler 2>/dev/null
 
 message=$("$quorvin" 2>&1)
-check "a full disk exits 1, said" same "$?:$message" \
-  "1:quorvin: cannot write $today in $scratch/disk: No space left on device"
-check "no note is left behind on a full disk, nothing opened" same "$(ls -A):$(cat "$RECORD")" "filler:"
+check "a full disk exits 1, said; no note is left behind, nothing opened" same "$?:$message:$(ls -A):$(cat "$RECORD")" \
+  "1:quorvin: cannot write $today in $scratch/disk: No space left on device:filler:"
 
 rm filler
 "$quorvin"
-check "with space again the next start exits 0, the note whole" same "$?:$(cat "$today")" "0:$header"
-check "with space again the note is opened" same "$(cat "$RECORD")" "$scratch/disk/$today"
+check "with space again the next start exits 0, the note whole and opened" \
+  same "$?:$(cat "$today"):$(cat "$RECORD")" "0:$header:$scratch/disk/$today"
 cd / && umount "$scratch/disk"
 
 # FAT through FUSE: no unnamed file, no rename that refuses to replace, no link.

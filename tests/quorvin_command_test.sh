@@ -55,10 +55,8 @@ message=$(cd elsewhere && "$quorvin" missing 2>&1)
 check "a missing FOLDER is exit 1, named, nothing made" same "$?:$message:$(ls -A elsewhere)" \
   "1:quorvin: cannot use folder missing: No such file or directory:"
 (cd elsewhere && "$quorvin" ..)
-check "an existing note in the FOLDER given exits 0, nothing made here" \
-  same "$?:$(ls -A elsewhere)" 0:
-check "an existing note is left untouched, and opened" same \
-  "$(stat -c '%s %Y %X' "$today"):$(cat "$today"):$(opened)" "$before:my own line:$folder/$today"
+check "an existing note in the FOLDER given exits 0, nothing made here; the note is left untouched, and opened" \
+  same "$?:$(ls -A elsewhere):$(stat -c '%s %Y %X' "$today"):$(cat "$today"):$(opened)" "0::$before:my own line:$folder/$today"
 
 # Help, the version and a wrong command line make nothing; "--" ends the
 # options, so that a folder may be named "-x".
@@ -82,25 +80,18 @@ out=$("$quorvin" -p -- -x <&-)
 check "-p -- -x, input closed, prints exactly the note's full path in -x, exit 0; makes it whole, opens nothing" \
   same "$?:$out:$(cat -- "-x/$today"):$(opened)" "0:$folder/-x/$today:$header:"
 
-fresh directory
-mkdir "$today"
-"$quorvin"
-check "a directory of the note's name is opened, nothing created" \
-  same "$(opened):$(ls -A "$today")" "$folder/$today:"
-
-fresh dangling
-ln -s elsewhere/target.txt "$today"
-mkdir elsewhere
-"$quorvin"
-check "a dangling link's target is never created; the link is opened as it is" \
-  same "$(ls -A elsewhere):$(opened)" ":$folder/$today"
-
-fresh upper
+# An entry of the note's name, a directory, a dangling link or a note differing only in case, is the
+# one opened, as it is: nothing is made in it, beside it or where it points.
 upper=${today%.txt}.TXT
-printf 'from windows\n' > "$upper"
-"$quorvin"
-check "a note differing only in case counts as present, and is the one opened" \
-  same "$(ls -A):$(cat "$upper"):$(opened)" "$upper:from windows:$folder/$upper"
+while IFS='|' read -r case setup tree opens; do
+  fresh "$case" && eval "$setup" && "$quorvin"
+  check "$case: exit 0, nothing made, the entry opened" same \
+    "$?:$(find . -mindepth 1 -printf '%y %P\n' | sort | tr '\n' ,):$(cat "$upper" 2> /dev/null):$(opened)" "0:$tree:$opens"
+done << CASES
+directory|mkdir $today|d $today,:|$scratch/directory/$today
+dangling|ln -s elsewhere/target.txt $today; mkdir elsewhere|d elsewhere,l $today,:|$scratch/dangling/$today
+upper|printf 'from windows\n' > $upper|f $upper,:from windows|$scratch/upper/$upper
+CASES
 
 fresh removed
 rmdir "$folder"
@@ -127,16 +118,15 @@ if [ "$(id -u)" = 0 ] && command -v setpriv > /dev/null; then
   chmod 755 .
 fi
 
+# An opener missing (then one that is there but cannot be started) is named, with its package (then
+# the reason); the note is kept.
 fresh opener-missing
-message=$(PATH=/nonexistent "$quorvin" 2>&1)
-check "a missing opener exits 2, named, with its package; the note is kept" same "$?:$message:$(head \
-  -n1 "$today")" "2:quorvin: cannot start xdg-open for $folder/$today: not found on PATH (install xdg-utils):$header"
-
-fresh opener-not-executable
 chmod -x "$scratch/bin/xdg-open"
-message=$(PATH=$scratch/bin:/nonexistent "$quorvin" 2>&1)
-check "an opener that cannot be started is named with the reason" same "$?:$message" \
-  "2:quorvin: cannot start xdg-open for $folder/$today: Permission denied"
+for case in "/nonexistent:not found on PATH (install xdg-utils)" "$scratch/bin:/nonexistent:Permission denied"; do
+  rm -f "$today"; message=$(PATH=${case%:*} "$quorvin" 2>&1)
+  check "opener on PATH=${case%:*}: exit 2, said" same "$?:$message:$(head -n1 "$today")" \
+    "2:quorvin: cannot start xdg-open for $folder/$today: ${case##*:}:$header"
+done
 chmod +x "$scratch/bin/xdg-open"
 
 # Even 127 or 129: only a shell's 127 means "not found", its 129 SIGHUP.
@@ -170,11 +160,6 @@ chmod +x "$scratch/bin/takes-ctrl-c"
   exec script -qec 'exec env --default-signal=INT,QUIT --ignore-signal=XFSZ --block-signal=XFSZ "$quorvin"' /dev/null > /dev/null)
 check "Ctrl-C taken by an editor run through the shell: quorvin ends with its outcome" \
   same "$?:$(opened | tr '\n' ' ')" "0:interrupted $folder/$today 0 "
-printf '#!/bin/sh\nkill -HUP $$\n' > "$scratch/bin/self-ending"
-chmod +x "$scratch/bin/self-ending"
-message=$(unset DISPLAY VISUAL; EDITOR="ENDED=1 self-ending" on_terminal '"$quorvin"')
-check "an editor ended by a signal is told so, through the shell" same "$?:${message##*$'\n'}" \
-  "2:quorvin: cannot open $folder/$today: editor \"ENDED=1 self-ending\" was ended by signal 1 (Hangup)"
 
 fresh file-size-limit
 message=$(ulimit -f 0 && "$quorvin" 2>&1)
@@ -229,28 +214,30 @@ for editor in sensible-editor vi; do  # only stand-ins on PATH: no real editor e
   check "no editor set: $editor opens the note" same "$?:$(opened)" "0:$scratch/bin/$editor|$folder/$today|"
   chmod -x "$scratch/bin/sensible-editor" && mkdir -p sensible-editor  # on PATH too, as "", but no program
 done
-printf 'printf "%%s|" "$@" > "$RECORD"; lost-editor\n' > "$scratch/bin/no-hash-bang"
-chmod +x "$scratch/bin/no-hash-bang"
-message=$(unset DISPLAY WAYLAND_DISPLAY VISUAL; EDITOR=no-hash-bang on_terminal '"$quorvin"')
-check "an editor script without #! is run by the shell, whose failures it tells" same "$?:$(opened):${message##*$'\n'}" \
-  "2:$folder/$today|:quorvin: cannot start editor \"no-hash-bang\" for $folder/$today: not found"
-(unset DISPLAY WAYLAND_DISPLAY; VISUAL="stand-in --visual" EDITOR=vi on_terminal '"$quorvin"')
-check "without a desktop VISUAL wins over EDITOR" same "$?:$(opened)" \
-  "0:$scratch/bin/stand-in|--visual|$folder/$today|"
-(unset DISPLAY WAYLAND_DISPLAY; VISUAL=$' \t ' EDITOR=$'stand-in\t--wait\t-x' on_terminal '"$quorvin"')
-check "a blank VISUAL is none; an EDITOR with arguments (after tabs) gets the note's path last" same "$?:$(opened)" \
-  "0:$scratch/bin/stand-in|--wait|-x|$folder/$today|"
 : > "$RECORD"
 (unset DISPLAY; WAYLAND_DISPLAY=wayland-0 VISUAL=stand-in "$quorvin")
-check "in a Wayland session xdg-open opens the note, not the editor" same "$(opened)" \
-  "$folder/$today"
-printf '#!/no/such/sh\n' > "$scratch/bin/lost-sh" && chmod +x "$scratch/bin/lost-sh"
-for case in "no-such-editor:not found on PATH" "$scratch/none:not found" \
-  "$scratch/bin/sensible-editor -w:not executable" "$scratch/bin/lost-sh:its #! interpreter is not found"; do
-  message=$(unset DISPLAY WAYLAND_DISPLAY VISUAL; EDITOR=${case%:*} on_terminal '"$quorvin"')
-  check "a missing editor exits 2, named: ${case%:*}" same "$?:${message##*$'\n'}" \
-    "2:quorvin: cannot start editor \"${case%:*}\" for $folder/$today: ${case#*:}"
-done
+check "in a Wayland session xdg-open opens the note, not the editor" same "$?:$(opened)" "0:$folder/$today"
+printf '#!/bin/sh\nkill -HUP $$\n' > "$scratch/bin/self-ending"
+printf 'printf "%%s|" "$@" > "$RECORD"; lost-editor\n' > "$scratch/bin/no-hash-bang"
+printf '#!/no/such/sh\n' > "$scratch/bin/lost-sh" && chmod +x "$scratch/bin/"{self-ending,no-hash-bang,lost-sh}
+# VISUAL@EDITOR@status:what the editor was given:the message's last line. VISUAL wins over EDITOR, a blank one
+# is none; an EDITOR's arguments (after tabs) come before the note's path; an editor's end by a signal, and the
+# failures of the shell that runs a script without #!, are told; a missing editor is named.
+tab=$'\t' start="quorvin: cannot start editor"
+while IFS=@ read -r visual editor expected; do
+  : > "$RECORD"; message=$(unset DISPLAY WAYLAND_DISPLAY VISUAL EDITOR; [ -z "$visual" ] || export VISUAL=$visual
+    [ -z "$editor" ] || export EDITOR=$editor; on_terminal '"$quorvin"')
+  check "no desktop, VISUAL='$visual' EDITOR='$editor'" same "$?:$(opened):${message##*$'\n'}" "$expected"
+done << CASES
+stand-in --visual@vi@0:$scratch/bin/stand-in|--visual|$folder/$today|:
+ $tab @stand-in$tab--wait$tab-x@0:$scratch/bin/stand-in|--wait|-x|$folder/$today|:
+@ENDED=1 self-ending@2::quorvin: cannot open $folder/$today: editor "ENDED=1 self-ending" was ended by signal 1 (Hangup)
+@no-hash-bang@2:$folder/$today|:$start "no-hash-bang" for $folder/$today: not found
+@no-such-editor@2::$start "no-such-editor" for $folder/$today: not found on PATH
+@$scratch/none@2::$start "$scratch/none" for $folder/$today: not found
+@$scratch/bin/sensible-editor -w@2::$start "$scratch/bin/sensible-editor -w" for $folder/$today: not executable
+@$scratch/bin/lost-sh@2::$start "$scratch/bin/lost-sh" for $folder/$today: its #! interpreter is not found
+CASES
 
 fresh crowds
 check_crowds "$quorvin" 5 40

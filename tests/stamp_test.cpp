@@ -6,42 +6,34 @@
 
 namespace {
 
-daynote::NoteStamp StampAt(daynote::Seconds time) {
-  fake::Host host;
-  host.readings = {time};
-  return daynote::MakeNoteStamp(host);
-}
-
+// The clock is read once for name and header, even when a second reading would be another day.
 TEST(NoteStamp, NamesAndHeadsTheDayOfTheReading) {
   struct Case {
-    daynote::Seconds time;
+    std::vector<daynote::Seconds> readings;
     const char* name;
     const char* header;
   };
   const Case cases[] = {
-      {fake::AtUtc(2002, 9, 14), "2002_09_14.txt", "2002/09/14   Saturday\n\n"},
-      {fake::AtUtc(2003, 3, 5), "2003_03_05.txt", "2003/03/05   Wednesday\n\n"},
-      {fake::AtUtc(2002, 10, 1), "2002_10_01.txt", "2002/10/01   Tuesday\n\n"},
-      {fake::AtUtc(2002, 12, 31), "2002_12_31.txt", "2002/12/31   Tuesday\n\n"},
-      {fake::AtUtc(2038, 1, 19, 3, 14, 8), "2038_01_19.txt", "2038/01/19   Tuesday\n\n"},
-      {fake::AtUtc(2040, 2, 29), "2040_02_29.txt", "2040/02/29   Wednesday\n\n"},
-      {fake::AtUtc(9999, 12, 31), "9999_12_31.txt", "9999/12/31   Friday\n\n"},
+      {{fake::AtUtc(2002, 9, 14)}, "2002_09_14.txt", "2002/09/14   Saturday\n\n"},
+      {{fake::AtUtc(2003, 3, 5)}, "2003_03_05.txt", "2003/03/05   Wednesday\n\n"},
+      {{fake::AtUtc(2002, 10, 1)}, "2002_10_01.txt", "2002/10/01   Tuesday\n\n"},
+      {{fake::AtUtc(2002, 12, 31)}, "2002_12_31.txt", "2002/12/31   Tuesday\n\n"},
+      {{fake::AtUtc(2038, 1, 19, 3, 14, 8)}, "2038_01_19.txt", "2038/01/19   Tuesday\n\n"},
+      {{fake::AtUtc(2040, 2, 29)}, "2040_02_29.txt", "2040/02/29   Wednesday\n\n"},
+      {{fake::AtUtc(9999, 12, 31)}, "9999_12_31.txt", "9999/12/31   Friday\n\n"},
+      {{fake::AtUtc(2002, 9, 14, 23, 59, 59), fake::AtUtc(2002, 9, 15, 0, 0, 0)},
+       "2002_09_14.txt",
+       "2002/09/14   Saturday\n\n"},
   };
   for (const Case& c : cases) {
-    const daynote::NoteStamp stamp = StampAt(c.time);
-    EXPECT_EQ(stamp.time, c.time);
+    fake::Host host;
+    host.readings = c.readings;
+    const daynote::NoteStamp stamp = daynote::MakeNoteStamp(host);
+    EXPECT_EQ(stamp.time, c.readings[0]);
     EXPECT_EQ(daynote::NoteFileName(stamp), c.name);
     EXPECT_EQ(daynote::NoteHeader(stamp), c.header);
+    EXPECT_EQ(host.clock_reads, 1) << c.name;
   }
-}
-
-TEST(NoteStamp, ReadsTheClockOnceForNameAndHeader) {
-  fake::Host host;
-  host.readings = {fake::AtUtc(2002, 9, 14, 23, 59, 59), fake::AtUtc(2002, 9, 15, 0, 0, 0)};
-  const daynote::NoteStamp stamp = daynote::MakeNoteStamp(host);
-  EXPECT_EQ(daynote::NoteFileName(stamp), "2002_09_14.txt");
-  EXPECT_EQ(daynote::NoteHeader(stamp), "2002/09/14   Saturday\n\n");
-  EXPECT_EQ(host.clock_reads, 1);
 }
 
 // No note is named after a day past its month's last (1900 had no 29 February), Saturday or December.
