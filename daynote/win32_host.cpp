@@ -345,10 +345,6 @@ std::optional<std::tm> Win32Host::LocalTime(Seconds time) {
   fields.tm_hour = local.wHour;
   fields.tm_min = local.wMinute;
   fields.tm_sec = local.wSecond;
-  static const int kDaysBeforeMonth[] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
-  const int year = local.wYear;
-  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-  fields.tm_yday = kDaysBeforeMonth[fields.tm_mon] + local.wDay - 1 + (leap && local.wMonth > 2);
   return fields;
 }
 
