@@ -9,7 +9,6 @@ tool=$(realpath "$3")
 artifacts=$(mkdir -p "$4" && realpath "$4")
 planted_dll=$(realpath "$5")
 . "$(dirname "$0")/lib.sh"
-export LC_ALL=C.UTF-8  # Unix folder names reach Windows intact only so
 
 windows_path() { winepath -w "$1" 2> /dev/null; }
 record=$scratch/record
@@ -58,7 +57,7 @@ own_calls() {  # the exit status, then the calls, each ending ";"
 # The note is written and flushed in a copy the system deletes when it is
 # closed, named by a link, and opened by name in a single-threaded COM
 # apartment, the shell to finish before the program ends.
-copy="CreateFileW(.$today.*,40010000,00000005,00000000,00000001,04000080,00000000) = h1;WriteFile(h1,*,00000017,*\
+copy="CreateFileW(.$today.*,40010000,00000005,00000000,00000001,04000080,00000000) = h1;WriteFile(h1,*,$(printf %08x $((${#header} + 4))),*\
 ,00000000) = 00000001;FlushFileBuffers(h1) = 00000001;NtSetInformationFile(h1,*,*,*,0000000b) = "
 opened_here() { echo "CoInitializeEx(00000000,00000006) = 00000000;mask=0x00000500 hwnd=00000000 verb=L\"open\" \
 file=L\".\\\\$today\" parm=(null) dir=L\"$(windows_path . | sed 's/\\/\\\\/g')\" show=0x00000001;\
@@ -76,7 +75,7 @@ if truncate -s 8M ../fat.img && mkfs.vfat ../fat.img > /dev/null && fusefat -o r
   cd "$folder"
   check "on FAT, a copy is written, flushed and renamed, and opened" same "$(own_calls)$(recorded)" "0;${copy}c0000022;CreateFileW(.$today.*,\
 40010000,00000005,00000000,00000001,00000080,00000000) = h2;CloseHandle(h1) = 00000001;SetFileInformationByHandle(h2,\
-00000004,*,*) = 00000001;WriteFile(h2,*,00000017,*,00000000) = 00000001;FlushFileBuffers(h2) = 00000001;\
+00000004,*,*) = 00000001;WriteFile(h2,*,$(printf %08x $((${#header} + 4))),*,00000000) = 00000001;FlushFileBuffers(h2) = 00000001;\
 SetFileInformationByHandle(h2,00000004,*,*) = 00000001;SetFileInformationByHandle(h2,00000003,*,*) = 00000001;\
 CloseHandle(h2) = 00000001;$(opened_here)$(windows_path "$folder/$today")"
   cd / && fusermount -uz "$folder"
