@@ -16,10 +16,14 @@
 
 namespace {
 
-// The real folder and time zone, a fixed clock and a recording "open".
+// The real folder and time zone, a clock at noon of the day in that zone (noon UTC is
+// the next day east of UTC+12, as in New Zealand's summer) and a recording "open".
 class FixedClockHost : public daynote::Win32Host {
  public:
-  explicit FixedClockHost(daynote::Seconds reading) : reading_(reading) {}
+  explicit FixedClockHost(daynote::Seconds noon_utc) : reading_(noon_utc) {
+    TIME_ZONE_INFORMATION zone{};
+    if (GetTimeZoneInformation(&zone) != TIME_ZONE_ID_INVALID) reading_ += zone.Bias * 60;
+  }
   daynote::Seconds Now() override { return reading_; }
   void Open(const std::string& name) override { opened.push_back(name); }
   std::vector<std::string> opened;
