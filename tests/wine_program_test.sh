@@ -127,21 +127,21 @@ recorded > /dev/null  # let its open finish before the next case
 check "with TZ=$zone the note has the system zone's date" same "$(ls)" \
   "$(TZ=$zone date +%Y_%m_%d).txt"
 
-# Folders whose names no ANSI code page holds, or that the shell would
-# expand, each beside the look-alike that best-fit characters or %NAME%
-# would turn it into, holding a note of the same name: the editor gets
-# exactly the note of the folder the program was started in.
+# Folders whose names no ANSI code page holds, or that the shell would expand, each beside the
+# look-alike that best-fit characters or %NAME% would turn it into, holding a note of the same name,
+# and C:\windows.notes, whose name only begins as the Windows folder's: the editor gets exactly
+# the note of the folder the program was started in.
 fresh look-alikes
 user=$(wine cmd /c 'echo %USERNAME%' 2> /dev/null | tr -d '\r')
 lookalikes=("$folder/Lodz" "$folder/NOTES" "$folder/$user" "$folder")
 for lookalike in "${lookalikes[@]}"; do
   mkdir -p "$lookalike" && printf 'look-alike\r\n' > "$lookalike/$today"
 done
-for name in 'Łodź' 'ＮＯＴＥＳ' '．．' '日本語' 'emoji😀' '%USERNAME%'; do
-  mkdir "$folder/$name" && cd "$folder/$name" && rm -f "$record"
-  wine "$program"
+for name in 'Łodź' 'ＮＯＴＥＳ' '．．' '日本語' 'emoji😀' '%USERNAME%' "$WINEPREFIX/drive_c/windows.notes"; do
+  cd "$folder" && mkdir -p "$name" && cd "$name" && rm -f "$record" "$today"
+  timeout 30 wine "$program"  # a refusal would wait on its message
   check "in $name: exit 0, the note made there, and exactly it given to the editor" \
-    same "$?:$(cat "$today"):$(recorded)" "0:$(crlf_header):$(windows_path "$folder/$name/$today")"
+    same "$?:$(cat "$today"):$(recorded)" "0:$(crlf_header):$(windows_path "$PWD/$today")"
 done
 check "no look-alike's note was touched" same "$(cat "${lookalikes[@]/%//$today}" | sort -u)" \
   $'look-alike\r'
