@@ -1,6 +1,7 @@
 # Quorvin.exe: the GUI program, its framework layer and its resources.
 enable_language(RC)
-set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${PROJECT_SOURCE_DIR}/res")
+# Quoted: the checkout's path may hold blanks.
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} \"-I${PROJECT_SOURCE_DIR}/res\"")
 
 add_executable(Quorvin WIN32
   ${PROJECT_SOURCE_DIR}/app/AboutBox.cpp

@@ -16,10 +16,13 @@
 
 namespace {
 
-// The real folder and time zone, a fixed clock and a recording "open".
+// The real folder and time zone, a clock at noon of its day in that zone, a recording "open".
 class FixedClockHost : public daynote::Win32Host {
  public:
-  explicit FixedClockHost(daynote::Seconds reading) : reading_(reading) {}
+  explicit FixedClockHost(daynote::Seconds noon_utc) : reading_(noon_utc) {
+    TIME_ZONE_INFORMATION zone{};  // noon UTC is the next day east of UTC+12 (New Zealand's summer)
+    if (GetTimeZoneInformation(&zone) != TIME_ZONE_ID_INVALID) reading_ += zone.Bias * 60;
+  }
   daynote::Seconds Now() override { return reading_; }
   void Open(const std::string& name) override { opened.push_back(name); }
   std::vector<std::string> opened;
@@ -82,9 +85,7 @@ class Win32HostFolder : public ::testing::Test {
 TEST_F(Win32HostFolder, WritesANewNoteInTextModeAndOpensIt) {
   FixedClockHost host(fake::AtUtc(2002, 9, 14));
   daynote::OpenTodaysNote(host);
-  const std::string note = Read("2002_09_14.txt");
-  EXPECT_EQ(note, "2002/09/14   Saturday\r\n\r\n");
-
+  EXPECT_EQ(Read("2002_09_14.txt"), "2002/09/14   Saturday\r\n\r\n");
   EXPECT_EQ(host.opened, std::vector<std::string>{"2002_09_14.txt"});
 }
 

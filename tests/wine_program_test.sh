@@ -9,7 +9,6 @@ tool=$(realpath "$3")
 artifacts=$(mkdir -p "$4" && realpath "$4")
 planted_dll=$(realpath "$5")
 . "$(dirname "$0")/lib.sh"
-export LC_ALL=C.UTF-8  # Unix folder names reach Windows intact only so
 
 windows_path() { winepath -w "$1" 2> /dev/null; }
 record=$scratch/record
@@ -60,7 +59,8 @@ own_calls() {  # the exit status, then the calls, each ending ";"
 # flushed in a copy the system deletes when it is closed, named by a link,
 # and opened by name in a single-threaded COM apartment, the shell to finish
 # before the window asks to be closed.
-copy="SendMessageW(*,00000080,00000001,*) = 00000000;SendMessageW(*,00000080,00000000,*) = 00000000;CreateFileW(.$today.*,40010000,00000005,00000000,00000001,04000080,00000000) = h1;WriteFile(h1,*,00000017,*\
+copy="SendMessageW(*,00000080,00000001,*) = 00000000;SendMessageW(*,00000080,00000000,*) = 00000000;CreateFileW(.$today.*,\
+40010000,00000005,00000000,00000001,04000080,00000000) = h1;WriteFile(h1,*,$(printf %08x $((${#header} + 4))),*\
 ,00000000) = 00000001;FlushFileBuffers(h1) = 00000001;NtSetInformationFile(h1,*,*,*,0000000b) = "
 opened_here() { echo "CoInitializeEx(00000000,00000006) = 00000000;mask=0x00000500 hwnd=00000000 verb=L\"open\" \
 file=L\".\\\\$today\" parm=(null) dir=L\"$(windows_path . | sed 's/\\/\\\\/g')\" show=0x00000001;\
@@ -78,7 +78,7 @@ if truncate -s 8M ../fat.img && mkfs.vfat ../fat.img > /dev/null && fusefat -o r
   cd "$folder"
   check "on FAT, a copy is written, flushed and renamed, and opened" same "$(own_calls)$(recorded)" "0;${copy}c0000022;CreateFileW(.$today.*,\
 40010000,00000005,00000000,00000001,00000080,00000000) = h2;CloseHandle(h1) = 00000001;SetFileInformationByHandle(h2,\
-00000004,*,*) = 00000001;WriteFile(h2,*,00000017,*,00000000) = 00000001;FlushFileBuffers(h2) = 00000001;\
+00000004,*,*) = 00000001;WriteFile(h2,*,$(printf %08x $((${#header} + 4))),*,00000000) = 00000001;FlushFileBuffers(h2) = 00000001;\
 SetFileInformationByHandle(h2,00000004,*,*) = 00000001;SetFileInformationByHandle(h2,00000003,*,*) = 00000001;\
 CloseHandle(h2) = 00000001;$(opened_here)$(windows_path "$folder/$today")"
   cd / && fusermount -uz "$folder"
@@ -130,21 +130,21 @@ recorded > /dev/null  # let its open finish before the next case
 check "with TZ=$zone the note has the system zone's date" same "$(ls)" \
   "$(TZ=$zone date +%Y_%m_%d).txt"
 
-# Folders whose names no ANSI code page holds, or that the shell would
-# expand, each beside the look-alike that best-fit characters or %NAME%
-# would turn it into, holding a note of the same name: the editor gets
-# exactly the note of the folder the program was started in.
+# Folders whose names no ANSI code page holds, or that the shell would expand, each beside the
+# look-alike that best-fit characters or %NAME% would turn it into, holding a note of the same name,
+# and C:\windows.notes, whose name only begins as the Windows folder's: the editor gets exactly
+# the note of the folder the program was started in.
 fresh look-alikes
 user=$(wine cmd /c 'echo %USERNAME%' 2> /dev/null | tr -d '\r')
 lookalikes=("$folder/Lodz" "$folder/NOTES" "$folder/$user" "$folder")
 for lookalike in "${lookalikes[@]}"; do
   mkdir -p "$lookalike" && printf 'look-alike\r\n' > "$lookalike/$today"
 done
-for name in 'Łodź' 'ＮＯＴＥＳ' '．．' '日本語' 'emoji😀' '%USERNAME%'; do
-  mkdir "$folder/$name" && cd "$folder/$name" && rm -f "$record"
-  wine "$program"
+for name in 'Łodź' 'ＮＯＴＥＳ' '．．' '日本語' 'emoji😀' '%USERNAME%' "$WINEPREFIX/drive_c/windows.notes"; do
+  cd "$folder" && mkdir -p "$name" && cd "$name" && rm -f "$record" "$today"
+  timeout 30 wine "$program"  # a refusal would wait on its message
   check "in $name: exit 0, the note made there, and exactly it given to the editor" \
-    same "$?:$(cat "$today"):$(recorded)" "0:$(crlf_header):$(windows_path "$folder/$name/$today")"
+    same "$?:$(cat "$today"):$(recorded)" "0:$(crlf_header):$(windows_path "$PWD/$today")"
 done
 check "no look-alike's note was touched" same "$(cat "${lookalikes[@]/%//$today}" | sort -u)" \
   $'look-alike\r'
@@ -167,9 +167,9 @@ wait_for_window() {  # wait_for_window TITLE [NOT_THIS_ID]: a visible window's i
 wait_until_gone() { for _ in $(seq 100); do xdotool getwindowname "$1" > /dev/null 2>&1 || return; sleep 0.1; done; }
 ended() { ! kill -0 "$pid" 2> /dev/null; }
 wait_until_ended() { for _ in $(seq 100); do ended && return; sleep 0.1; done; }
-# A window takes keys only once it has the focus: wait for that, then for
-# the window to go, so that the next step starts from the state it expects.
-press_ok() { xdotool windowfocus --sync "$1" key Return 2> /dev/null && wait_until_gone "$1"; }
+# Keys (Return for the default button, space for the focused one) go in once the window has the
+# focus; then wait for the window to go, so that the next step starts from the state it expects.
+press_ok() { xdotool windowfocus --sync "$1" key "${2:-Return}" 2> /dev/null && wait_until_gone "$1"; }
 post() { wine "$tool" post "$@" 2> /dev/null; }
 start() {  # start FOLDER: Quorvin in FOLDER, in the background, traced; sets pid
   (cd "$1" && WINEDEBUG=+relay exec wine "$program" 2> "$scratch/relay") &
@@ -256,16 +256,16 @@ for command in menu 0x001F; do
     "$(centre Quorvin)"
   check "the main window takes no input while the About box runs" \
     same "$(ask enabled Quorvin)" 0
-  [ -n "$about" ] && press_ok "$about"
-  check "OK in the About box ($command) closes it; the main window stays open" \
+  [ -n "$about" ] && press_ok "$about" "$([ $command = menu ] && echo space)"
+  check "OK in the About box ($command, OK focused) closes it; the main window stays open" \
     same "$(windows_named "About Quorvin"):$(windows_named Quorvin)" ":$dialog"
 done
 post Quorvin 0x0112 0x0020
 sleep 1.5
 check "system command 0x0020 opens nothing" same "$(windows_named "About Quorvin")" ""
-[ -n "$dialog" ] && press_ok "$dialog"
+[ -n "$dialog" ] && press_ok "$dialog" space
 exit_status
-check "OK in the main window ends the run with exit status 1, nothing opened and no note left" \
+check "OK in the main window, focused, ends the run with exit status 1, nothing opened and no note left" \
   same "$?:$(cat "$record" 2> /dev/null):$(ls "$refusing/$today" 2> /dev/null)" "1::"
 [ "$refusing" = "$folder" ] && chattr -i "$refusing"
 

@@ -3,7 +3,10 @@
 #   wine_session_start PREFIX   exports WINEPREFIX, DISPLAY and WINEDEBUG
 #   wine_session_stop
 wine_session_start() {
-  export WINEPREFIX=$1 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  # Wine takes its locale from Unix's: in UTF-8, folder names of any script
+  # reach Windows intact, and in English the system's messages are the tests'.
+  # No debugger: a program that crashes ends, instead of waiting on a click.
+  export WINEPREFIX=$1 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d" LC_ALL=C.UTF-8
   local display
   for display in $(seq 90 120); do
     [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ] || break
