@@ -150,6 +150,7 @@ TEST(MessageText, LongRunsBreakIntoLinesThatFit) {
       {"Cannot create 2026_12_07.txt in C:\\notes: Access is denied.",
        "Cannot create 2026_12_07.txt in C:\\notes: Access is denied."},
       {"In " + folder + "\\2026_12_07.txt now", "In C:\\Users\\ann\\"},
+      {"In /home/ann/" + std::string(60, 'd'), "In /home/ann/"},  // or after a slash
       {cjk, cjk.substr(0, 48 * 3)},
       {"In " + std::string(48, 'd') + " now", "In " + std::string(48, 'd') + " now"},
       {"In\t" + std::string(48, 'd'), "In\t" + std::string(48, 'd')},  // a tab ends a run too

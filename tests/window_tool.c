@@ -6,7 +6,8 @@
      window_tool text TITLE                  prints a message box's text (UTF-8)
      window_tool rect TITLE                  prints left top right bottom
      window_tool enabled TITLE               prints 1 if it takes input, else 0
-     window_tool icon TITLE                  prints 1 if a message box shows an icon
+     window_tool icon TITLE                  prints 1 if a message box shows an icon, then 1
+                                             if a window owns it
      window_tool workarea                    prints the screen's work area
    Numbers may be given in hex (0x...). With QUORVIN_DESKTOP set, it looks on
    that Wine desktop instead of the default one. */
@@ -63,7 +64,8 @@ int main(int argc, char** argv) {
   }
   if (strcmp(command, "icon") == 0) {
     /* Wine's message box shows its icon in the static control stc1. */
-    printf("%d\n", SendMessageW(GetDlgItem(found, 0x440), STM_GETICON, 0, 0) ? 1 : 0);
+    printf("%d %d\n", SendMessageW(GetDlgItem(found, 0x440), STM_GETICON, 0, 0) ? 1 : 0,
+           GetWindow(found, GW_OWNER) ? 1 : 0);
     return 0;
   }
   if (strcmp(command, "enabled") == 0) {

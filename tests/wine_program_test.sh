@@ -37,8 +37,10 @@ windows_named() { xdotool search --onlyvisible --name "^$1\$" 2> /dev/null; }
 crlf_header() { printf '%s\r\n\r\n' "$header"; }
 
 # What the program asks of Windows, in order, as Wine's relay traces its own
-# calls (its code lies at 0x004xxxxx): pointers as *, handles numbered as
-# they are returned, the copy's random part as *.
+# calls (its code lies at 0x004xxxxx; not those of programs it starts, or
+# that Wine starts meanwhile): pointers as *, handles numbered as they are
+# returned, the copy's random part as *.
+wine reg add 'HKCU\Software\Wine\Debug' /v RelayFromInclude /f /d quorvin.exe > /dev/null 2>&1
 wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /f /d "CreateFileW;WriteFile;FlushFileBuffers;\
 NtSetInformationFile;SetFileInformationByHandle;CloseHandle;CoInitializeEx;ShellExecuteExW;CoUninitialize;\
 SHOpenWithDialog;SendMessageW;PostMessageW" > /dev/null 2>&1
@@ -46,14 +48,14 @@ own_calls() {  # the exit status, then the calls, each ending ";"
   WINEDEBUG=+relay,trace+exec wine "$program" 2> "$scratch/relay" > /dev/null
   printf '%s;' $?
   awk '/ ret=004/ && /:Call / {
-    sub(/^[^:]*:Call [^.]*\./, ""); sub(/\) ret=.*/, ""); sub(/[0-9a-f]+ L".*\\\\/, ""); sub(/\.[a-z0-9]+"/, ".*")
+    thread = substr($0, 1, index($0, ":")); sub(/^[^:]*:Call [^.]*\./, ""); sub(/\) ret=.*/, ""); sub(/[0-9a-f]+ L".*\\\\/, ""); sub(/\.[a-z0-9]+"/, ".*")
     n = split(substr($0, index($0, "(") + 1), args, ","); call = substr($0, 1, index($0, "("))
     for (i = 1; i <= n; i++) call = call (i > 1 ? "," : "") (i == 1 && args[i] in handle ? handle[args[i]] : \
       args[i] ~ /^00(0[1-9a-f]|[1-9a-f])/ || (i == 4 && call ~ /SetInformation|SetFileInformation/) ? "*" : args[i])
   }
   / ret=004/ && /:Ret / { sub(/.*retval=/, ""); sub(/ .*/, ""); if (call ~ /^CreateFileW/) $0 = handle[$0] = "h" ++handles
     print call ") = " ($0 ~ /^00(0[1-9a-f]|[1-9a-f])/ ? "*" : $0) }
-  /SHELL_execute mask/ { sub(/.*SHELL_execute /, ""); sub(/ class=.*/, ""); print }' "$scratch/relay" | tr '\n' ';'
+  /SHELL_execute mask/ && index($0, thread) == 1 { sub(/.*SHELL_execute /, ""); sub(/ class=.*/, ""); print }' "$scratch/relay" | tr '\n' ';'
 }
 # The window takes its icons, large and small; the note is written and
 # flushed in a copy the system deletes when it is closed, named by a link,
@@ -206,12 +208,14 @@ register '"C:\windows\win.ini" "%1"'
 opening_fails "a program that is no program" \
   'The program set up to open text files cannot be started (text files open with: "C:\windows\win.ini" "%1")' 0
 # A note that is gone when the shell fails (here a link to nothing, which
-# counts as present) is said to have disappeared, not the program.
+# counts as present) is said to have disappeared, not the program; here at a
+# drive's root (as on a USB stick), where the folder's path ends in "\".
 fresh vanished
 register '"C:\gone\editor.exe" "%1"'
-ln -s nowhere "$today"
-said_once "a vanished note" "$folder" "Today's note disappeared before Windows could open it:$(windows_path \
-  "$folder/$today")It was removed or moved meanwhile, or it is a link to nothing." 2
+ln -s nowhere "$today" && ln -sfn "$folder" "$WINEPREFIX/dosdevices/q:"
+said_once "a vanished note" "$folder" "Today's note disappeared before Windows could open it:Q:\\${today}\
+It was removed or moved meanwhile, or it is a link to nothing." 2
+rm "$WINEPREFIX/dosdevices/q:"
 register "$recorder_command"
 
 # A note path of 259 characters is legal, and made; Wine's shell cannot open
@@ -237,7 +241,7 @@ start "$refusing"
 message_box=$(wait_for_window Quorvin)
 check "a failure to create the note shows a message naming the note, the folder as Windows names it, the reason" \
   same "$(box_text)" "Cannot create $today in $(windows_path "$refusing"): Access denied."
-check "the message shows an icon" same "$(ask icon Quorvin)" 1
+check "the message shows an icon, and the main window owns it" same "$(ask icon Quorvin)" "1 1"
 import -window root "$artifacts/failure-message.png" 2> /dev/null
 [ -n "$message_box" ] && press_ok "$message_box"
 dialog=$(wait_for_window Quorvin "$message_box")
