@@ -41,8 +41,8 @@ class Win32HostFolder : public ::testing::Test {
     const bool fat = GetEnvironmentVariableW(L"QUORVIN_FAT_FOLDER", temp, MAX_PATH) != 0;
     ASSERT_TRUE(fat || GetTempPathW(MAX_PATH, temp) != 0);
     folder_ = std::wstring(temp) + (fat ? L"quorvin-test-" : L"quorvin-test-\u0141od\u017a-\u65e5\u672c\u8a9e-\U0001F600-") +
-              std::to_wstring(GetCurrentProcessId());
-    ASSERT_TRUE(CreateDirectoryW(folder_.c_str(), nullptr));
+              std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(GetTickCount64());
+    ASSERT_TRUE(CreateDirectoryW(folder_.c_str(), nullptr));  // Wine's process ids repeat between sessions
     ASSERT_NE(GetCurrentDirectoryW(MAX_PATH, previous_), 0u);
     ASSERT_TRUE(SetCurrentDirectoryW(folder_.c_str()));
   }
