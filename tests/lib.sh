@@ -30,14 +30,16 @@ today=$(date +%Y_%m_%d).txt
 header=$(LC_ALL=C date '+%Y/%m/%d   %A')
 
 # A recording xdg-open first on PATH, in a graphical session so that quorvin
-# chooses it: it appends the path it is given to $RECORD and the size of the
-# note it finds there to $RECORD.sizes, then exits with $OPENER_STATUS.
+# chooses it: it appends the path it is given to $RECORD, the size of the
+# note it finds there to $RECORD.sizes and its blocked and ignored signals to
+# $RECORD.signals, then exits with $OPENER_STATUS.
 use_recording_opener() {
   mkdir -p "$scratch/bin"
   cat > "$scratch/bin/xdg-open" <<'SH'
 #!/bin/sh
 printf '%s\n' "$*" >> "$RECORD"
 [ -f "$1" ] && wc -c < "$1" >> "$RECORD.sizes"
+sed -n 's/^Sig\(Blk\|Ign\):\t//p' /proc/$$/status | tr '\n' ' ' >> "$RECORD.signals"
 exit "${OPENER_STATUS:-0}"
 SH
   chmod +x "$scratch/bin/xdg-open"

@@ -42,6 +42,10 @@ for case in "fsync:error=EIO|:" "linkat:error=EPERM -e inject=fsync:error=EIO:wh
   check "${case%|*}: exit 1, told, nothing left unnamed" same "$?:$message:$(ls -A)" \
     "1:quorvin: cannot flush $today in $folder: Input/output error${case#*|}"
 done
+# Ignored by the user's shell, Ctrl-C and Ctrl-\ are the opener's own again; other signals stay as they were.
+rm -f "$RECORD.signals" && (trap '' INT QUIT PIPE && exec "$quorvin") && read -r blocked ignored < "$RECORD.signals"
+check "the opener blocks nothing; of INT, QUIT, PIPE, CHLD and XFSZ it ignores PIPE" \
+  same "${blocked:-}:$((0x${ignored:-0} & 0x1011006))" "0000000000000000:$((0x1000))"
 check "-p exits 1 when the folder's path cannot be found" same "$(strace -qq -o /dev/null -e \
   inject=getcwd:error=EACCES "$quorvin" -p 2>&1):$?" "quorvin: cannot print the full path of $today: Permission denied:1"
 fi
