@@ -239,9 +239,9 @@ refusing=$folder
 chattr +i "$refusing" 2> /dev/null || refusing=/sys/kernel
 start "$refusing"
 message_box=$(wait_for_window Quorvin)
-check "a failure to create the note shows a message naming the note, the folder as Windows names it, the reason" \
-  same "$(box_text)" "Cannot create $today in $(windows_path "$refusing"): Access denied."
-check "the message shows an icon, and the main window owns it" same "$(ask icon Quorvin)" "1 1"
+check "a failure to create the note shows a message naming the note, the folder as Windows names it, the reason, \
+an icon, owned by the main window" same "$(box_text):$(ask icon Quorvin)" "Cannot create $today in $(windows_path \
+  "$refusing"): Access denied.:1 1"
 import -window root "$artifacts/failure-message.png" 2> /dev/null
 [ -n "$message_box" ] && press_ok "$message_box"
 dialog=$(wait_for_window Quorvin "$message_box")
@@ -255,11 +255,9 @@ import -window root "$artifacts/failure-main-window.png" 2> /dev/null
 for command in menu 0x001F; do
   if [ $command = menu ]; then xdotool windowfocus --sync "$dialog" key alt+space Up Return; else post Quorvin 0x0112 $command; fi
   about=$(wait_for_window "About Quorvin")
-  check "About by $command opens the About box" test -n "$about"
-  check "the About box is centred over the main window" near "$(centre "About Quorvin")" \
-    "$(centre Quorvin)"
-  check "the main window takes no input while the About box runs" \
-    same "$(ask enabled Quorvin)" 0
+  check "About by $command opens the About box, while which the main window takes no input" \
+    same "${about:+opened}:$(ask enabled Quorvin)" opened:0
+  check "the About box is centred over the main window" near "$(centre "About Quorvin")" "$(centre Quorvin)"
   [ -n "$about" ] && press_ok "$about" "$([ $command = menu ] && echo space)"
   check "OK in the About box ($command, OK focused) closes it; the main window stays open" \
     same "$(windows_named "About Quorvin"):$(windows_named Quorvin)" ":$dialog"
