@@ -186,6 +186,7 @@ said_once() {  # said_once WHY FOLDER TEXT STATUS
   local box dialog
   box=$(wait_for_window Quorvin)
   check "$1: the message says so" same "$(box_text)" "$3"
+  longest=$(ask text Quorvin | awk '!/ / { n = length > n ? length : n } END { print n }')  # of the runs it broke
   [ -n "$box" ] && width=$(box_width Quorvin) && press_ok "$box"
   [ "$4" = 1 ] && dialog=$(wait_for_window Quorvin "$box") && [ -n "$dialog" ] && press_ok "$dialog"
   exit_status
@@ -219,16 +220,18 @@ rm "$WINEPREFIX/dosdevices/q:"
 register "$recorder_command"
 
 # A note path of 259 characters is legal, and made; Wine's shell cannot open
-# it, which is said in full in a box that fits the screen.
+# it, which is said in full in a box that fits the screen. The program runs
+# from a path of 261 characters, which it reads in full for its name.
 fresh long
 deep=$folder
 while [ $(( $(windows_path "$deep" | wc -m) + 200 )) -lt 245 ]; do deep=$deep/$(printf 'd%.0s' $(seq 199)); done
 deep=$deep/$(printf 'e%.0s' $(seq $(( 244 - $(windows_path "$deep" | wc -m) ))))
-mkdir -p "$deep"
+mkdir -p "$deep/bin" && cp "$program" "$deep/bin"
 check "the long note path is 259 characters" same "$(windows_path "$deep/$today" | tr -d '\n' | wc -m)" 259
-said_once "a 259-character note path" "$deep" "Today's note is ready, but Windows cannot open it:$(windows_path \
+program=$deep/bin/Quorvin.exe said_once "a 259-character note path" "$deep" "Today's note is ready, but Windows cannot open it:$(windows_path \
   "$deep/$today")Path not found (text files open with: $recorder_command)." 2
-check "the message for a 259-character path fits a 1024-pixel screen ($width pixels)" test "${width:-9999}" -le 1024
+check "the message for a 259-character path fits a 1024-pixel screen ($width pixels), its runs in lines of 48 characters at most" \
+  same "$(( ${width:-9999} <= 1024 )):$longest" 1:48
 check "the 259-character note is made" same "$(cat "$deep/$today")" "$(crlf_header)"
 
 # A folder that refuses new files even to root, named outside the code
