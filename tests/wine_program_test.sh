@@ -69,10 +69,9 @@ file=L\".\\\\$today\" parm=(null) dir=L\"$(windows_path . | sed 's/\\/\\\\/g')\"
 ShellExecuteExW(*) = 00000001;CoUninitialize() = *;PostMessageW(*,00000010,00000000,00000000) = 00000001;"; }
 fresh normal
 check "a normal run exits 0 after these calls" same "$(own_calls)" "0;${copy}00000000;CloseHandle(h1) = 00000001;$(opened_here)"
-check "the shell is asked to open the note's full path" same "$(recorded)" "$(windows_path "$folder/$today")"
-check "a new note is the header with CR LF line ends" \
-  same "$(od -An -c "$today" | tr -s ' ')" "$(crlf_header | od -An -c | tr -s ' ')"
-check "no window is left after a normal run" same "$(windows_named Quorvin)" ""
+check "the shell opens the note's full path; a new note is the header with CR LF line ends; no window is left" \
+  same "$(recorded):$(od -An -c "$today" | tr -s ' '):$(windows_named Quorvin)" \
+  "$(windows_path "$folder/$today"):$(crlf_header | od -An -c | tr -s ' '):"
 # A FAT disk has no links: the content moves to a copy that is not deleted
 # when closed (or only until it is flushed), which is renamed.
 fresh fat
@@ -99,10 +98,8 @@ mkdir beside current
 cp "$program" beside/Quorvin.exe
 printf 'stale\r\n' > "beside/$today"
 (cd current && wine ../beside/Quorvin.exe)
-check "a note beside the program does not change which note is opened" \
-  same "$(recorded)" "$(windows_path "$folder/current/$today")"
-check "the note is made in the current folder; the one beside the program is untouched" \
-  same "$(head -c ${#header} "current/$today"):$(cat "beside/$today")" "$header:"$'stale\r'
+check "the note is made and opened in the current folder; the one beside the program is untouched" same \
+  "$(recorded):$(head -c ${#header} "current/$today"):$(cat "beside/$today")" "$(windows_path "$folder/current/$today"):$header:"$'stale\r'
 
 # A DLL planted beside the program, where it is downloaded, is never loaded,
 # even with a load order that prefers a DLL of the program's own to the
