@@ -180,10 +180,11 @@ exit_status() { wait_until_ended; ended || kill "$pid"; wait "$pid"; }
 # once for 2 (not opened), after the main window that stays for 1 (not made).
 said_once() {  # said_once WHY FOLDER TEXT STATUS
   start "$2"
-  local box dialog
+  local box dialog text
   box=$(wait_for_window Quorvin)
-  check "$1: the message says so" same "$(box_text)" "$3"
-  longest=$(ask text Quorvin | awk '!/ / { n = length > n ? length : n } END { print n }')  # of the runs it broke
+  text=$(ask text Quorvin)
+  check "$1: the message says so" same "$(tr -d '\n' <<< "$text")" "$3"
+  longest=$(awk '!/ / { n = length > n ? length : n } END { print n }' <<< "$text")  # of the runs it broke
   [ -n "$box" ] && width=$(box_width Quorvin) && press_ok "$box"
   [ "$4" = 1 ] && dialog=$(wait_for_window Quorvin "$box") && [ -n "$dialog" ] && press_ok "$dialog"
   exit_status
