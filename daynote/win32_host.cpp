@@ -270,11 +270,7 @@ class Win32PendingNote : public PendingNote {
   // when the file was created cannot be lifted so.
   bool SetDeleteOnClose(bool deleted) {
     FILE_DISPOSITION_INFO disposition{static_cast<BOOLEAN>(deleted)};
-    if (!SetFileInformationByHandle(file_, FileDispositionInfo, &disposition, sizeof disposition)) {
-      return false;
-    }
-    delete_on_close_ = deleted;
-    return true;
+    return SetFileInformationByHandle(file_, FileDispositionInfo, &disposition, sizeof disposition);
   }
 
   void RenameRoad() {
@@ -283,13 +279,13 @@ class Win32PendingNote : public PendingNote {
     CloseHandle(file_);  // the first copy goes
     file_ = file;
     copy_ = std::move(copy);
-    delete_on_close_ = false;
     // Where the file system cannot delete on close, the copy is removed
     // by name instead; only a start killed meanwhile leaves it then.
-    SetDeleteOnClose(true);
+    delete_on_close_ = SetDeleteOnClose(true);
     Store(content_);
     Flush();
     if (delete_on_close_ && !SetDeleteOnClose(false)) Fail(NoteStep::Save, name_, GetLastError());
+    delete_on_close_ = false;
     std::string rename = NameRequest<FILE_RENAME_INFO>(name_);
     if (SetFileInformationByHandle(file_, FileRenameInfo, rename.data(),
                                    static_cast<DWORD>(rename.size()))) {
