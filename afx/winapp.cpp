@@ -1,5 +1,6 @@
 #include "afx/winapp.h"
 
+#include <cctype>
 #include <exception>
 
 #include "afx/wnd.h"
@@ -93,7 +94,8 @@ int AfxMessageBox(const std::string& text, UINT type) {
 
 void CWinApp::ReportException(const std::string& message) {
   std::string text = message.empty() ? "An unexpected error occurred." : message;
-  if (text[0] >= 'a' && text[0] <= 'z') text[0] = static_cast<char>(text[0] - 'a' + 'A');
+  // The C locale's, which changes only a to z: a UTF-8 byte stays as it is.
+  text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
   if (text.back() != '.') text += '.';
   AfxMessageBox(text, MB_OK | MB_ICONEXCLAMATION);
 }

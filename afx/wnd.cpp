@@ -1,11 +1,5 @@
 #include "afx/wnd.h"
 
-const MessageMap* CWnd::GetThisMessageMap() {
-  static const MessageEntry entries[] = {{0, nullptr, nullptr, nullptr}};
-  static const MessageMap map{nullptr, entries};
-  return &map;
-}
-
 LRESULT CWnd::Default() {
   return DefaultProcessing(m_current.message, m_current.wParam, m_current.lParam);
 }

@@ -92,7 +92,8 @@ class CWnd {
   HWND m_hWnd = nullptr;  // owned by the system's dialog manager, not by us
 
  protected:
-  static const MessageMap* GetThisMessageMap();
+  // A plain window handles nothing itself: the chain of tables ends here.
+  static const MessageMap* GetThisMessageMap() { return nullptr; }
   virtual const MessageMap* GetMessageMap() const { return GetThisMessageMap(); }
 
   // Calls the handler the tables give for `message`; false if none does.
