@@ -78,9 +78,7 @@ INT_PTR CDialog::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_INITDIALOG) return OnInitDialog();
   LRESULT result = 0;
   if (!Dispatch(message, wParam, lParam, &result)) return FALSE;
-  // A few messages (of those handled here, only WM_QUERYDRAGICON) give
-  // their result as the procedure's return value; the rest through a slot.
-  if (message == WM_QUERYDRAGICON) return result;
-  ::SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, result);
-  return TRUE;
+  // Of the messages handled here only WM_QUERYDRAGICON has a result the
+  // system reads, and it is the procedure's return value, not the slot's.
+  return message == WM_QUERYDRAGICON ? result : TRUE;
 }

@@ -44,7 +44,6 @@ bool CWnd::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
         ~Restore() { slot = saved; }
       } restore{m_current, m_current};
       m_current = MSG{m_hWnd, message, wParam, lParam, 0, {}};
-      *result = 0;
       if (entry->onVoid) (this->*entry->onVoid)();
       if (entry->onUintLong) (this->*entry->onUintLong)(static_cast<UINT>(wParam), lParam);
       if (entry->onHandle) *result = reinterpret_cast<LRESULT>((this->*entry->onHandle)());

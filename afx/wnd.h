@@ -97,6 +97,7 @@ class CWnd {
   virtual const MessageMap* GetMessageMap() const { return GetThisMessageMap(); }
 
   // Calls the handler the tables give for `message`; false if none does.
+  // Sets `result` only for a handler that gives one.
   bool Dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
 
   // What Default() does for this kind of window.
