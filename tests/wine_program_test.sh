@@ -118,6 +118,11 @@ for dll in user32 gdi32 win32u imm32 version advapi32 sechost ucrtbase zlib1 she
     same "$?:$(ls planted-dll-was-loaded 2> /dev/null):$(recorded)" "0::$(windows_path "$PWD/$today")"
 done
 
+fresh "no USER32"
+WINEDLLOVERRIDES="$WINEDLLOVERRIDES;user32=d" wine "$program"
+check "where USER32 cannot be loaded no window can say so: exit status 1 at once, nothing made or opened" \
+  same "$?:$(ls):$(cat "$record" 2> /dev/null)" "1::"
+
 # A zone whose date differs from UTC's right now, so that a date taken from
 # UTC (or from the C runtime misreading TZ) would show.
 fresh zone
