@@ -71,7 +71,7 @@ class CWnd {
   // Default processing of the message being handled.
   LRESULT Default();
 
-  LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
+  LRESULT SendMessage(UINT message, WPARAM wParam, LPARAM lParam) const {
     return ::SendMessageW(m_hWnd, message, wParam, lParam);
   }
   BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
