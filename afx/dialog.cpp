@@ -41,11 +41,10 @@ void CDialog::OnCommand(UINT id, LPARAM) {
 // The dialog manager's own procedure calls ours first and does its default
 // work only when we decline, so for default processing we call it with a
 // note to decline the very next call.
-LRESULT CDialog::DefaultProcessing(UINT message, WPARAM wParam, LPARAM lParam) {
+void CDialog::DefaultProcessing(UINT message, WPARAM wParam, LPARAM lParam) {
   m_passToDefault = true;
-  const LRESULT result = ::DefDlgProcW(m_hWnd, message, wParam, lParam);
+  ::DefDlgProcW(m_hWnd, message, wParam, lParam);
   m_passToDefault = false;
-  return result;
 }
 
 INT_PTR CALLBACK CDialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -28,7 +28,7 @@ class CDialog : public CWnd {
   // the screen.
   void OnShowWindow(UINT show, LPARAM status);
 
-  LRESULT DefaultProcessing(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void DefaultProcessing(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   DECLARE_MESSAGE_MAP()
 

@@ -53,7 +53,7 @@ std::string AfxLoadString(UINT id) {
 
 std::string AfxBreakLongRuns(const std::string& text, std::size_t width) {
   std::string lines;
-  std::size_t run = 0;                       // characters since the last break
+  std::size_t run = 0;                              // characters since the last break
   std::size_t after_separator = std::string::npos;  // a better place to break the run
   for (std::size_t i = 0; i < text.size();) {
     std::size_t end = i + 1;

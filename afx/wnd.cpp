@@ -1,11 +1,9 @@
 #include "afx/wnd.h"
 
-LRESULT CWnd::Default() {
-  return DefaultProcessing(m_current.message, m_current.wParam, m_current.lParam);
-}
+void CWnd::Default() { DefaultProcessing(m_current.message, m_current.wParam, m_current.lParam); }
 
-LRESULT CWnd::DefaultProcessing(UINT message, WPARAM wParam, LPARAM lParam) {
-  return ::DefWindowProcW(m_hWnd, message, wParam, lParam);
+void CWnd::DefaultProcessing(UINT message, WPARAM wParam, LPARAM lParam) {
+  ::DefWindowProcW(m_hWnd, message, wParam, lParam);
 }
 
 void CWnd::CenterWindow() {

@@ -68,8 +68,9 @@ class CWnd {
   CWnd& operator=(const CWnd&) = delete;
   virtual ~CWnd() = default;
 
-  // Default processing of the message being handled.
-  LRESULT Default();
+  // Default processing of the message being handled. Its result is not
+  // passed on: no handler here gives a result of its own but the drag icon.
+  void Default();
 
   LRESULT SendMessage(UINT message, WPARAM wParam, LPARAM lParam) const {
     return ::SendMessageW(m_hWnd, message, wParam, lParam);
@@ -101,7 +102,7 @@ class CWnd {
   bool Dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
 
   // What Default() does for this kind of window.
-  virtual LRESULT DefaultProcessing(UINT message, WPARAM wParam, LPARAM lParam);
+  virtual void DefaultProcessing(UINT message, WPARAM wParam, LPARAM lParam);
 
  private:
   MSG m_current{};  // the message being dispatched, for Default()
