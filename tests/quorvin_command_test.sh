@@ -10,21 +10,12 @@ sed -i 's/^exit /[ -z "${OPENER_SIGNAL:-}" ] || kill -"$OPENER_SIGNAL" $$\nsleep
   "$scratch/bin/xdg-open"
 
 fresh() {  # a new empty folder to run in, and an empty record
-  folder=$scratch/$1
-  mkdir -p "$folder"
-  : > "$RECORD"
-  cd "$folder" || exit 1
+  folder=$scratch/$1 && mkdir -p "$folder" && : > "$RECORD" && cd "$folder" || exit 1
 }
 opened() { cat "$RECORD"; }
-bytes() { od -An -c "$1" | tr -s ' '; }
 # COMMAND run by sh on a terminal of its own, as an editor needs; its output
 # without the terminal's carriage returns.
 on_terminal() { script -qec "$1" /dev/null < /dev/null | tr -d '\r'; return "${PIPESTATUS[0]}"; }
-
-fresh new
-out=$("$quorvin" 2>&1)
-check "a new note: exit 0, no output, the opener gets its full path, it holds the header with LF line ends" \
-  same "$?:$out:$(opened):$(bytes "$today")" "0::$folder/$today:$(printf '%s\n\n' "$header" | od -An -c | tr -s ' ')"
 
 # Closed standard streams are taken first; the note is whole on disk before it is named, its name
 # before the opener starts; and the opener's, not quorvin's, are Ctrl-C and Ctrl-\ meanwhile.
@@ -84,24 +75,38 @@ out=$("$quorvin" -p -- -x <&-)
 check "-p -- -x, input closed, prints exactly the note's full path in -x, exit 0; makes it whole, opens nothing" \
   same "$?:$out:$(cat -- "-x/$today"):$(opened)" "0:$folder/-x/$today:$header:"
 
-# An entry of the note's name, a directory, a dangling link or a note differing only in case, is the
-# one opened, as it is: nothing is made in it, beside it or where it points.
+# A start in a new folder: exit status:output:entries left:what files hold ("|" ends a line):what is opened.
+# An entry of the note's name, a directory, a dangling link or a note differing only in case, is the one
+# opened, as it is: nothing is made in it, beside it or where it points. An opener's status is told, even
+# 127 and 129: only a shell's 127 means "not found", its 129 SIGHUP. Started with SIGINT ignored and
+# blocked (as a background job is), the opener still gets Ctrl-C's default: it is an editor's to decide.
+# Neither a German locale, nor a parent ignoring SIGCHLD, nor closed standard streams change a thing.
 upper=${today%.txt}.TXT
-while IFS='|' read -r case setup tree opens; do
-  fresh "$case" && eval "$setup" && "$quorvin"
-  check "$case: exit 0, nothing made, the entry opened" same \
-    "$?:$(find . -mindepth 1 -printf '%y %P\n' | sort | tr '\n' ,):$(cat "$upper" 2> /dev/null):$(opened)" "0:$tree:$opens"
+while IFS='|' read -r case command expected; do
+  fresh "$case" && message=$(eval "$command" 2>&1)
+  check "$case: exit, output, entries, contents, opened" same "$?:$message:$(find . -mindepth 1 -printf \
+'%y %P\n' | sort | tr '\n' ,):$(find . -type f -exec cat {} + | tr '\n' '|'):$(opened)" "$expected"
 done << CASES
-directory|mkdir $today|d $today,:|$scratch/directory/$today
-dangling|ln -s elsewhere/target.txt $today; mkdir elsewhere|d elsewhere,l $today,:|$scratch/dangling/$today
-upper|printf 'from windows\n' > $upper|f $upper,:from windows|$scratch/upper/$upper
+new|"$quorvin"|0::f $today,:$header||:$scratch/new/$today
+directory|mkdir $today && "$quorvin"|0::d $today,::$scratch/directory/$today
+dangling|ln -s elsewhere/target.txt $today && mkdir elsewhere && "$quorvin"|0::d elsewhere,l $today,::$scratch/dangling/$today
+upper|printf 'from windows\n' > $upper && "$quorvin"|0::f $upper,:from windows|:$scratch/upper/$upper
+removed|rmdir ../removed && "$quorvin"|1:quorvin: cannot create $today in the current folder: No such file or directory:::
+file-size-limit|ulimit -f 0 && "$quorvin"|1:quorvin: cannot write $today in $scratch/file-size-limit: File too large:::
+opener-127|OPENER_STATUS=127 "$quorvin"|2:quorvin: cannot open $scratch/opener-127/$today: xdg-open exited with \
+status 127:f $today,:$header||:$scratch/opener-127/$today
+opener-129|OPENER_STATUS=129 "$quorvin"|2:quorvin: cannot open $scratch/opener-129/$today: xdg-open exited with \
+status 129:f $today,:$header||:$scratch/opener-129/$today
+opener-killed|OPENER_SIGNAL=INT env --ignore-signal=INT --block-signal=INT "$quorvin"|2:quorvin: cannot open \
+$scratch/opener-killed/$today: xdg-open was ended by signal 2 (Interrupt):f $today,:$header||:$scratch/opener-killed/$today
+sigchld-ignored|trap '' CHLD && exec "$quorvin"|0::f $today,:$header||:$scratch/sigchld-ignored/$today
+german|LC_ALL=de_DE.UTF-8 LANG=de_DE.UTF-8 "$quorvin"|0::f $today,:$header||:$scratch/german/$today
+closed-streams|"$quorvin" >&- 2>&- <&-|0::f $today,:$header||:$scratch/closed-streams/$today
 CASES
-
-fresh removed
-rmdir "$folder"
-message=$("$quorvin" 2>&1)
-check "a folder refusing creation exits 1, naming note, folder and reason, and opens nothing" same "$?:$message:$(opened)" \
-  "1:quorvin: cannot create $today in the current folder: No such file or directory:"
+for case in "--path >&-:Bad file descriptor" "--version >/dev/full:No space left on device"; do
+  message=$(eval "timeout 5 \"\$quorvin\" ${case%:*}" 2>&1)
+  check "${case%:*}: exit 1, said" same "$?:$message" "1:quorvin: cannot write to standard output: ${case#*:}"
+done
 
 fresh readonly-parent
 mkdir sub && cd sub && chattr +i . 2>/dev/null && {
@@ -133,21 +138,6 @@ for case in "/nonexistent:not found on PATH (install xdg-utils)" "$scratch/bin:/
 done
 chmod +x "$scratch/bin/xdg-open"
 
-# Even 127 or 129: only a shell's 127 means "not found", its 129 SIGHUP.
-fresh opener-fails
-for status in 127 129; do
-  message=$(OPENER_STATUS=$status "$quorvin" 2>&1)
-  check "a failing opener exits 2, its status $status reported; the note is kept" same "$?:$message:$(wc -c \
-    < "$today")" "2:quorvin: cannot open $folder/$today: xdg-open exited with status $status:$((${#header} + 2))"
-done
-
-# Started with SIGINT ignored and blocked (as a background job is), the
-# opener still gets Ctrl-C's default: it is an editor's to decide.
-fresh opener-killed
-message=$(OPENER_SIGNAL=INT env --ignore-signal=INT --block-signal=INT "$quorvin" 2>&1)
-check "an opener ended by a signal exits 2, naming the signal" same "$?:$message" \
-  "2:quorvin: cannot open $folder/$today: xdg-open was ended by signal 2 (Interrupt)"
-
 # Ctrl-C typed on the terminal reaches the whole foreground group: an editor
 # that takes it (as ed does) carries on, and so does quorvin, to end with the
 # editor's outcome.
@@ -165,15 +155,6 @@ chmod +x "$scratch/bin/takes-ctrl-c"
 check "Ctrl-C taken by an editor run through the shell: quorvin ends with its outcome" \
   same "$?:$(opened | tr '\n' ' ')" "0:interrupted $folder/$today 0 "
 
-fresh file-size-limit
-message=$(ulimit -f 0 && "$quorvin" 2>&1)
-check "past the file size limit the start says so and exits 1" same "$?:$message:$(ls -A)" \
-  "1:quorvin: cannot write $today in $folder: File too large:"
-
-fresh sigchld-ignored
-(trap '' CHLD && exec "$quorvin")
-check "a parent that ignores SIGCHLD still gets the opener's outcome" same "$?" 0
-
 # Newlines, backslashes, controls (C1 too), stray bytes, overlong, cut or too high forms, surrogates,
 # characters that reorder or hide, each beside ones that stay; a path past 256 bytes, for getcwd.
 fresh "$(printf %0199d 0)/"$'new\nline\\n \x1f\x7f\xc2\x85\xc2\x9f\xc2\xa0 \x9b \xc0\xaf\xe0\x80\xaf\xe0\xa0\x80\xf0\x8f\xbf\xbf\xf0\x90\x80\x80\xf1\x80\x80\x80 \xed\x9f\xbf\xed\xa0\x80\xed\xbf\xbf\xee\x80\x80 \xd8\x9b\xd8\x9c\xd8\x9d \xe2\x80\x8a\xe2\x80\x8b\xe2\x80\x8f\xe2\x80\x90 \xe2\x80\xa7\xe2\x80\xa8\xe2\x80\xae\xe2\x80\xaf \xe2\x81\xa5\xe2\x81\xa6\xe2\x81\xa9\xe2\x81\xaa \xef\xbb\xbe\xef\xbb\xbf\xef\xbc\x80 \xf4\x8f\xbf\xbf\xf4\x90\x80\x80 \xe2\x80 Łódź 😀'
@@ -181,19 +162,6 @@ message=$(PATH=/nonexistent "$quorvin" 2>&1)
 check "whatever could split or disguise a message in a name is escaped" same "$message" \
   "quorvin: cannot start xdg-open for $scratch/$(printf %0199d 0)/"$'new\\nline\\\\n \\x1f\\x7f\\xc2\\x85\\xc2\\x9f\xc2\xa0 \\x9b \\xc0\\xaf\\xe0\\x80\\xaf\xe0\xa0\x80\\xf0\\x8f\\xbf\\xbf\xf0\x90\x80\x80\xf1\x80\x80\x80 \xed\x9f\xbf\\xed\\xa0\\x80\\xed\\xbf\\xbf\xee\x80\x80 \xd8\x9b\\xd8\\x9c\xd8\x9d \xe2\x80\x8a\\xe2\\x80\\x8b\\xe2\\x80\\x8f\xe2\x80\x90 \xe2\x80\xa7\\xe2\\x80\\xa8\\xe2\\x80\\xae\xe2\x80\xaf \xe2\x81\xa5\\xe2\\x81\\xa6\\xe2\\x81\\xa9\xe2\x81\xaa \xef\xbb\xbe\\xef\\xbb\\xbf\xef\xbc\x80 \xf4\x8f\xbf\xbf\\xf4\\x90\\x80\\x80 \\xe2\\x80 Łódź 😀'"/$today: not found on PATH (install xdg-utils)"
 check "--path prints such a name's full path byte for byte" same "$(timeout 5 "$quorvin" -p)" "$folder/$today"
-
-fresh german
-LC_ALL=de_DE.UTF-8 LANG=de_DE.UTF-8 "$quorvin"
-check "weekday names stay English in a German locale" same "$(head -n1 "$today")" "$header"
-
-fresh closed-streams
-"$quorvin" >&- 2>&- <&-
-check "with standard streams closed the note is still exact, and opened" \
-  same "$(cat "$today"):$(opened)" "$header:$folder/$today"
-for case in "--path >&-:Bad file descriptor" "--version >/dev/full:No space left on device"; do
-  message=$(eval "timeout 5 \"\$quorvin\" ${case%:*}" 2>&1)
-  check "${case%:*}: exit 1, said" same "$?:$message" "1:quorvin: cannot write to standard output: ${case#*:}"
-done
 
 # Without a graphical session the user's editor opens the note, on a terminal
 # only, its setting taken as git takes it, the note's path (quoted however
