@@ -111,11 +111,9 @@ TEST_F(PosixHostFolder, FindsEveryKindOfEntryWithoutFollowingOrBlocking) {
   ASSERT_EQ(symlink("nowhere/at/all", "dangling.txt"), 0);
   ASSERT_EQ(mkfifo("fifo.txt", 0644), 0);  // opening it would block until a writer came
   ASSERT_EQ(close(open("hidden.TXT", O_CREAT | O_WRONLY, 0644)), 0);
-  EXPECT_EQ(host_.FindEntry("dir.txt"), "dir.txt");
-  EXPECT_EQ(host_.FindEntry("dangling.txt"), "dangling.txt");
-  EXPECT_EQ(host_.FindEntry("fifo.txt"), "fifo.txt");
-  EXPECT_EQ(host_.FindEntry("hidden.txt"), "hidden.TXT");
-  EXPECT_EQ(host_.FindEntry("hidden.TXT"), "hidden.TXT");
+  for (const std::string name : {"dir.txt", "dangling.txt", "fifo.txt", "hidden.TXT"})
+    EXPECT_EQ(host_.FindEntry(name), name);
+  EXPECT_EQ(host_.FindEntry("hidden.txt"), std::string("hidden.TXT"));
 }
 
 // What a listing of the folder shows, sorted.
