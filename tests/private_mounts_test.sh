@@ -7,10 +7,7 @@
 quorvin=$(realpath "$1")
 killer=$(realpath "$2")
 if [ "${QUORVIN_IN_NAMESPACE:-}" != 1 ]; then
-  if ! unshare -rm true 2>/dev/null; then
-    echo "skipped: unshare -rm is refused here, so no private tmpfs can be mounted"
-    exit 77
-  fi
+  unshare -rm true 2>/dev/null || { echo "skipped: unshare -rm is refused here, so no private tmpfs can be mounted"; exit 77; }
   exec env QUORVIN_IN_NAMESPACE=1 unshare -rm bash "$0" "$@"
 fi
 . "$(dirname "$0")/lib.sh"
