@@ -41,11 +41,8 @@ check "-p exits 1 when the folder's path cannot be found" same "$(strace -qq -o 
   inject=getcwd:error=EACCES "$quorvin" -p 2>&1):$?" "quorvin: cannot print the full path of $today: Permission denied:1"
 fi
 
-fresh existing
-printf 'my own line\n' > "$today"
-touch -d '2001-01-01 10:00' "$today"
+fresh existing && mkdir elsewhere && printf 'my own line\n' > "$today" && touch -d '2001-01-01 10:00' "$today"
 before=$(stat -c '%s %Y %X' "$today")
-mkdir elsewhere
 message=$(cd elsewhere && "$quorvin" missing 2>&1)
 check "a missing FOLDER is exit 1, named, nothing made" same "$?:$message:$(ls -A elsewhere)" \
   "1:quorvin: cannot use folder missing: No such file or directory:"
@@ -55,8 +52,7 @@ check "an existing note in the FOLDER given exits 0, nothing made here; the note
 
 # Help, the version and a wrong command line make nothing; "--" ends the
 # options, so that a folder may be named "-x".
-fresh usage
-mkdir -- -x
+fresh usage && mkdir -- -x
 out=$("$quorvin" --version)
 check "--version: exit 0, the version and licence" same "$?:$out" \
   "0:quorvin $3"$'\nCopyright (C) 2026 Quorvin. MIT licence.'
@@ -108,8 +104,7 @@ for case in "--path >&-:Bad file descriptor" "--version >/dev/full:No space left
   check "${case%:*}: exit 1, said" same "$?:$message" "1:quorvin: cannot write to standard output: ${case#*:}"
 done
 
-fresh readonly-parent
-mkdir sub && cd sub && chattr +i . 2>/dev/null && {
+fresh readonly-parent && mkdir sub && cd sub && chattr +i . 2>/dev/null && {
   message=$("$quorvin" 2>&1)
   check "an immutable folder refuses even root: exit 1, the folder named by path" \
     same "$?:$message" "1:quorvin: cannot create $today in $folder/sub: Operation not permitted"
@@ -129,8 +124,7 @@ fi
 
 # An opener missing (then one that is there but cannot be started) is named, with its package (then
 # the reason); the note is kept.
-fresh opener-missing
-chmod -x "$scratch/bin/xdg-open"
+fresh opener-missing && chmod -x "$scratch/bin/xdg-open"
 for case in "/nonexistent:not found on PATH (install xdg-utils)" "$scratch/bin:/nonexistent:Permission denied"; do
   rm -f "$today"; message=$(PATH=${case%:*} "$quorvin" 2>&1)
   check "opener on PATH=${case%:*}: exit 2, said" same "$?:$message:$(head -n1 "$today")" \
