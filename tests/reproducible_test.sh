@@ -24,13 +24,9 @@ build "$one" 022 UTC
 build "$other" 002 Pacific/Kiritimati
 
 for artefact in build/package/quorvin_*.deb build/win32/app/Quorvin.exe build/win32/quorvin-*-{win32.zip,setup.exe}; do
-  first=$(ls "$one"/$artefact 2> /dev/null)
-  second=$(ls "$other"/$artefact 2> /dev/null)
-  if [ -f "$first" ] && [ -f "$second" ]; then
-    check "$artefact is the same both times" cmp -s "$first" "$second"
-    cmp -s "$first" "$second" || diffoscope --no-progress --text - "$first" "$second"
-  else
-    check "$artefact is built both times" false
-  fi
+  first=$(ls "$one"/$artefact 2> /dev/null) second=$(ls "$other"/$artefact 2> /dev/null)
+  check "$artefact is built both times" test -f "$first" -a -f "$second"
+  check "$artefact is the same both times" cmp -s "$first" "$second"
+  [ ! -f "$first" ] || [ ! -f "$second" ] || cmp -s "$first" "$second" || diffoscope --no-progress --text - "$first" "$second"
 done
 finish
