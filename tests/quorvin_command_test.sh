@@ -161,11 +161,7 @@ check "--path prints such a name's full path byte for byte" same "$(timeout 5 "$
 # only, its setting taken as git takes it, the note's path (quoted however
 # odd) added last. ":" opens nothing.
 fresh "no desktop's \"notes\""
-cat > "$scratch/bin/stand-in" <<'SH'
-#!/bin/sh
-printf '%s|' "$0" "$@" > "$RECORD"
-SH
-chmod +x "$scratch/bin/stand-in"
+printf '#!/bin/sh\nprintf "%%s|" "$0" "$@" > "$RECORD"\n' > "$scratch/bin/stand-in" && chmod +x "$scratch/bin/stand-in"
 (unset DISPLAY WAYLAND_DISPLAY VISUAL; EDITOR=: "$quorvin")
 check "EDITOR=: makes the note whole and opens nothing" same "$?:$(cat "$today"):$(opened)" "0:$header:"
 for redirect in '< /dev/null' '<&-' '> /dev/null'; do
