@@ -95,7 +95,7 @@ class CWnd {
  protected:
   // A plain window handles nothing itself: the chain of tables ends here.
   static const MessageMap* GetThisMessageMap() { return nullptr; }
-  virtual const MessageMap* GetMessageMap() const { return GetThisMessageMap(); }
+  virtual const MessageMap* GetMessageMap() const { return nullptr; }
 
   // Calls the handler the tables give for `message`; false if none does.
   // Sets `result` only for a handler that gives one.
