@@ -74,8 +74,8 @@ class DayNoteHost {
   virtual ~DayNoteHost() = default;
 
   virtual Seconds Now() = 0;
-  // `time` in the local calendar: its date, weekday and time of day (the
-  // day of the year may be left 0); none when the calendar cannot place it.
+  // `time` in the local calendar: its date and weekday (the time of day and
+  // the day of the year may be left 0); none when the calendar cannot place it.
   virtual std::optional<std::tm> LocalTime(Seconds time) = 0;
 
   // The entry of the current folder that stands for `name`, whatever kind of

@@ -338,9 +338,6 @@ std::optional<std::tm> Win32Host::LocalTime(Seconds time) {
   fields.tm_mon = local.wMonth - 1;
   fields.tm_mday = local.wDay;
   fields.tm_wday = local.wDayOfWeek;
-  fields.tm_hour = local.wHour;
-  fields.tm_min = local.wMinute;
-  fields.tm_sec = local.wSecond;
   return fields;
 }
 
