@@ -21,8 +21,8 @@ on_terminal() { script -qec "$1" /dev/null < /dev/null | tr -d '\r'; return "${P
 # before the opener starts; and the opener's, not quorvin's, are Ctrl-C and Ctrl-\ meanwhile.
 fresh calls
 if [ -z "${QUORVIN_SANITIZED:-}" ]; then  # a sanitized build makes calls of its own, and no strace
-check "a start's calls in order" same "$(calls "$quorvin" <&- 2>&-)" "0;openat /dev/null;openat \
-/dev/null = 2;openat . O_TMPFILE = 3;XFSZ:IGN;write 3;XFSZ:DFL;fsync 3;linkat /proc/self/fd/3 $today;$synced"
+check "a start's calls in order" same "$(calls "$quorvin" <&- 2>&-)" "0;openat /dev/null RD;openat \
+/dev/null WR = 2;openat . O_TMPFILE = 3;XFSZ:IGN;write 3;XFSZ:DFL;fsync 3;linkat /proc/self/fd/3 $today;$synced"
 check "where no link is made, the note is made under its name, then flushed, then its folder" \
   same "$(rm "$today"; calls "$quorvin" -e inject=linkat:error=EPERM)" "0;openat . O_TMPFILE = 3;XFSZ:IGN;write 3;\
 XFSZ:DFL;fsync 3;linkat /proc/self/fd/3 $today EPERM;XFSZ:IGN;BLOCK ~[XFSZ RTMIN RT_1];openat $today \
@@ -33,6 +33,8 @@ for case in "fsync:error=EIO|:" "linkat:error=EPERM -e inject=fsync:error=EIO:wh
   check "${case%|*}: exit 1, told, nothing left unnamed" same "$?:$message:$(ls -A)" \
     "1:quorvin: cannot flush $today in $folder: Input/output error${case#*|}"
 done
+rm -f "$today"; strace -qq -o /dev/null -e inject=write:retval=1:when=1 "$quorvin"  # wrote 1 byte, and that not
+check "a write that takes part of the header is followed by one of the rest" same "$?:$(cat "$today")" "0:${header:1}"
 # Ignored by the user's shell, Ctrl-C and Ctrl-\ are the opener's own again; other signals stay as they were.
 rm -f "$RECORD.signals" && (trap '' INT QUIT PIPE && exec "$quorvin") && read -r blocked ignored < "$RECORD.signals"
 check "the opener blocks nothing; of INT, QUIT, PIPE, CHLD and XFSZ it ignores PIPE" \

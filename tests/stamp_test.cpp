@@ -21,6 +21,7 @@ TEST(NoteStamp, NamesAndHeadsTheDayOfTheReading) {
       {{fake::AtUtc(2038, 1, 19, 3, 14, 8)}, "2038_01_19.txt", "2038/01/19   Tuesday\n\n"},
       {{fake::AtUtc(2040, 2, 29)}, "2040_02_29.txt", "2040/02/29   Wednesday\n\n"},
       {{fake::AtUtc(9999, 12, 31)}, "9999_12_31.txt", "9999/12/31   Friday\n\n"},
+      {{fake::AtUtc(1, 1, 1)}, "1_01_01.txt", "1/01/01   Monday\n\n"},  // the year's digits as they are
       {{fake::AtUtc(2002, 9, 14, 23, 59, 59), fake::AtUtc(2002, 9, 15, 0, 0, 0)},
        "2002_09_14.txt",
        "2002/09/14   Saturday\n\n"},
