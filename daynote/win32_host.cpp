@@ -389,7 +389,7 @@ void Win32Host::Open(const std::string& name) {
   if (!execute) throw OpenerError("cannot open " + name + ": " + SystemMessage(GetLastError()));
   if (execute(&request)) return;
   const DWORD error = GetLastError();
-  if (!Reaches(ExactPath(name))) {
+  if (!Reaches(ExtendedLengthPath(path))) {
     throw OpenerError("today's note disappeared before Windows could open it:\n\n" +
                       utf16::ToUtf8(path) +
                       "\n\nIt was removed or moved meanwhile, or it is a link to nothing");

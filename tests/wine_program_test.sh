@@ -236,6 +236,9 @@ program=$deep/bin/Quorvin.exe said_once "a 259-character note path" "$deep" "Tod
 check "the message for a 259-character path fits a 1024-pixel screen ($width pixels), its runs in lines of 48 characters at most" \
   same "$(( ${width:-9999} <= 1024 )):$longest" 1:48
 check "the 259-character note is made" same "$(cat "$deep/$today")" "$(crlf_header)"
+# Wine's shell fails in a folder named as a device, and leaves the current folder as "nul" meanwhile.
+fresh nul && said_once "a folder named nul" "$folder" "Today's note is ready, but Windows cannot open it:$(windows_path \
+  "$folder/$today")Bad device type (text files open with: $recorder_command)." 2
 
 # A folder that refuses new files even to root, named outside the code
 # page (/sys/kernel where chattr is not to be had): message, main window,
