@@ -49,9 +49,10 @@ check "without /proc, the calls in order" same "$(calls "$quorvin" -e inject=ren
 O_TMPFILE = 3;close 3;XFSZ:IGN;BLOCK ~[XFSZ RTMIN RT_1];openat .copy O_CREAT|O_EXCL|O_NOFOLLOW EEXIST;openat .copy \
 O_CREAT|O_EXCL|O_NOFOLLOW = 3;renameat2 .copy .copy NOREPLACE EINVAL;link .copy .copy EEXIST;XFSZ:IGN;write 3;\
 XFSZ:IGN;fsync 3;renameat2 .copy $today NOREPLACE;SETMASK [];XFSZ:DFL;$synced:$today:$header"
-check "with no rename that refuses to replace, the note is linked; a second hidden name goes too" same "$(rm "$today"
-  calls "$quorvin" -e inject=renameat2:error=EINVAL -e inject=unlink:error=EPERM:when=1 | grep -o 'link[^;]*;' |
-  tr -d '\n'):$(ls -A)" "link .copy .copy;link .copy $today;:$today"
+check "with no rename that refuses to replace, the note is linked, not also made; a second hidden name goes too" same "$(rm "$today"
+  calls "$quorvin" -e inject=renameat2:error=EINVAL -e inject=unlink:error=EPERM:when=1 | grep -o '\(link\|openat\)[^;]*;' |
+  tr -d '\n'):$(ls -A)" "openat . O_TMPFILE = 3;openat .copy O_CREAT|O_EXCL|O_NOFOLLOW = 3;link .copy .copy;\
+link .copy $today;openat . O_DIRECTORY = 4;:$today"
 message=$( (ulimit -f 0 && mkdir limited && cd limited && "$quorvin" 2>&1) | cat)
 check "without /proc too, past the file size limit the start says so" same "$message:$(ls -A limited)" \
   "quorvin: cannot write $today in $scratch/no-proc/limited: File too large:"

@@ -37,7 +37,8 @@ TEST(NoteStamp, NamesAndHeadsTheDayOfTheReading) {
   }
 }
 
-// No note is named after a day past its month's last (1900 had no 29 February), Saturday or December.
+// No note is named after a day past its month's last (1900 had no 29 February) or before its first,
+// Saturday or December.
 TEST(NoteStamp, NamesNoDayTheCalendarDoesNotHave) {
   fake::Host host;
   for (const int year : {1900, 2000, 2024}) {
@@ -53,6 +54,8 @@ TEST(NoteStamp, NamesNoDayTheCalendarDoesNotHave) {
   host.calendar_gives->tm_mday = 1, host.calendar_gives->tm_wday = 7;
   EXPECT_THROW(daynote::MakeNoteStamp(host), daynote::ClockError);
   host.calendar_gives->tm_wday = 0, host.calendar_gives->tm_mon = 12;  // a thirteenth month
+  EXPECT_THROW(daynote::MakeNoteStamp(host), daynote::ClockError);
+  host.calendar_gives->tm_mon = 0, host.calendar_gives->tm_mday = 0;  // a day before the first
   EXPECT_THROW(daynote::MakeNoteStamp(host), daynote::ClockError);
 }
 
