@@ -6,6 +6,7 @@
      window_tool text TITLE                  prints a message box's text (UTF-8)
      window_tool rect TITLE                  prints left top right bottom
      window_tool enabled TITLE               prints 1 if it takes input, else 0
+     window_tool moving TITLE                prints 1 while it is moved or sized by keys, else 0
      window_tool icon TITLE                  prints 1 if a message box shows an icon, then 1
                                              if a window owns it
      window_tool workarea                    prints the screen's work area
@@ -67,6 +68,12 @@ int main(int argc, char** argv) {
     printf("%d %d\n", SendMessageW(GetDlgItem(found, 0x440), STM_GETICON, 0, 0) ? 1 : 0,
            GetWindow(found, GW_OWNER) ? 1 : 0);
     return 0;
+  }
+  if (strcmp(command, "moving") == 0) {
+    GUITHREADINFO gui;
+    memset(&gui, 0, sizeof gui), gui.cbSize = sizeof gui;
+    GetGUIThreadInfo(GetWindowThreadProcessId(found, NULL), &gui);
+    return printf("%d\n", (gui.flags & GUI_INMOVESIZE) != 0) < 0;
   }
   if (strcmp(command, "enabled") == 0) {
     printf("%d\n", IsWindowEnabled(found) ? 1 : 0);

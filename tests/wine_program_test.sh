@@ -271,6 +271,8 @@ for command in menu 0x001F; do
   check "OK in the About box ($command, OK focused) closes it; the main window stays open" \
     same "$(windows_named "About Quorvin"):$(windows_named Quorvin)" ":$dialog"
 done
+post Quorvin 0x0112 0xF010 && sleep 1 && moving=$(ask moving Quorvin) && xdotool windowfocus --sync "$dialog" key Escape
+sleep 1 && check "Move from the system menu moves the main window by keys until Escape, once" same "$moving:$(ask moving Quorvin)" 1:0
 post Quorvin 0x0112 0x0020
 sleep 1.5
 check "system command 0x0020 opens nothing" same "$(windows_named "About Quorvin")" ""
