@@ -85,18 +85,13 @@ CloseHandle(h2) = 00000001;$(opened_here)$(windows_path "$folder/$today")"
   cd / && fusermount -uz "$folder"
 else echo "SKIP: no FAT disk through FUSE"; fi
 
-fresh existing
-printf 'my line\r\n' > "$today"
-touch -d '2001-01-01 10:00' "$today"
+fresh existing && printf 'my line\r\n' > "$today" && touch -d '2001-01-01 10:00' "$today"
 before=$(stat -c '%s %Y' "$today"):$(md5sum < "$today")
 wine "$program" --some argument
 check "an existing note is opened, untouched byte for byte and time for time" \
   same "$(recorded):$(stat -c '%s %Y' "$today"):$(md5sum < "$today")" "$(windows_path "$folder/$today"):$before"
 
-fresh program-folder
-mkdir beside current
-cp "$program" beside/Quorvin.exe
-printf 'stale\r\n' > "beside/$today"
+fresh program-folder && mkdir beside current && cp "$program" beside/Quorvin.exe && printf 'stale\r\n' > "beside/$today"
 (cd current && wine ../beside/Quorvin.exe)
 check "the note is made and opened in the current folder; the one beside the program is untouched" same \
   "$(recorded):$(head -c ${#header} "current/$today"):$(cat "beside/$today")" "$(windows_path "$folder/current/$today"):$header:"$'stale\r'
