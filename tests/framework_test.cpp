@@ -145,15 +145,15 @@ TEST(MessageText, LongRunsBreakIntoLinesThatFit) {
   for (int i = 0; i < 100; ++i) cjk += "\xE8\xAA\x9E";  // 語
   struct Case {
     std::string text;
-    std::string first_line;
+    std::string first_lines;
     std::size_t longest;  // run of characters, in whole lines where a run was broken
   };
   const Case cases[] = {
       {"Cannot create 2026_12_07.txt in C:\\notes: Access is denied.",
        "Cannot create 2026_12_07.txt in C:\\notes: Access is denied.", 14},
-      {"In " + folder + "\\2026_12_07.txt now", "In C:\\Users\\ann\\", 48},
-      {"In /home/ann/" + std::string(60, 'd'), "In /home/ann/", 48},  // or after a slash
-      {cjk, cjk.substr(0, 48 * 3), 48},
+      {"In " + folder + "\\2026_12_07.txt now", "In C:\\Users\\ann\\\n", 48},
+      {"In /home/ann/" + std::string(60, 'd'), "In /home/ann/\n", 48},  // or after a slash
+      {cjk, cjk.substr(0, 48 * 3) + "\n" + cjk.substr(0, 48 * 3) + "\n", 48},
       {"In " + std::string(48, 'd') + " now", "In " + std::string(48, 'd') + " now", 48},
       {"In\t" + std::string(48, 'd'), "In\t" + std::string(48, 'd'), 48},  // a tab ends a run too
   };
@@ -169,7 +169,7 @@ TEST(MessageText, LongRunsBreakIntoLinesThatFit) {
     }
     EXPECT_EQ(joined, c.text);
     EXPECT_EQ(longest, c.longest) << lines;
-    EXPECT_EQ(lines.substr(0, lines.find('\n')), c.first_line);
+    EXPECT_EQ(lines.substr(0, c.first_lines.size()), c.first_lines);
   }
 }
 
