@@ -34,7 +34,7 @@ void CDialog::OnCommand(UINT id, LPARAM) {
       OnCancel();
       break;
     default:
-      Default();
+      Default();  // any other command, as the dialog manager's own procedure takes it
   }
 }
 

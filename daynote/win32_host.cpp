@@ -17,21 +17,6 @@ namespace {
 constexpr std::int64_t kTicksPerSecond = 10000000;
 constexpr std::int64_t kTicksFrom1601To1970 = 116444736000000000;
 
-std::string SystemMessage(DWORD error) {
-  wchar_t* text = nullptr;
-  const DWORD length = FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-  std::string message =
-      length ? utf16::ToUtf8(std::wstring(text, length)) : "error " + std::to_string(error);
-  LocalFree(text);
-  while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
-                              message.back() == ' ' || message.back() == '.')) {
-    message.pop_back();
-  }
-  return message;
-}
-
 // The current folder as Windows names it; none when it cannot say.
 std::optional<std::wstring> CurrentFolderPath() {
   for (DWORD size = MAX_PATH;;) {
@@ -305,6 +290,21 @@ class Win32PendingNote : public PendingNote {
 };
 
 }  // namespace
+
+std::string SystemMessage(DWORD error) {
+  wchar_t* text = nullptr;
+  const DWORD length = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::string message =
+      length ? utf16::ToUtf8(std::wstring(text, length)) : "error " + std::to_string(error);
+  LocalFree(text);
+  while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
+                              message.back() == ' ' || message.back() == '.')) {
+    message.pop_back();
+  }
+  return message;
+}
 
 std::wstring ExtendedLengthPath(const std::wstring& path) {
   if (path.compare(0, 4, L"\\\\?\\") == 0) return path;

@@ -12,6 +12,10 @@ namespace daynote {
 // trailing dots or spaces dropped (\\?\ and, for a share, \\?\UNC\).
 std::wstring ExtendedLengthPath(const std::wstring& path);
 
+// The system's wording of an error code, without its closing period; as it
+// stands, placeholders such as %1 included, since there is nothing to fill in.
+std::string SystemMessage(unsigned long error);
+
 class Win32Host : public DayNoteHost {
  public:
   Seconds Now() override;

@@ -43,10 +43,10 @@ int main(int argc, char** argv) {
   EnumWindows(Match, (LPARAM)argv[2]);
   if (!found) return 1;
   const char* command = argv[1];
-  if (strcmp(command, "post") == 0 && argc == 5) {
+  if (strcmp(command, "post") == 0 && argc >= 5) {
     UINT message = (UINT)strtoul(argv[3], NULL, 0);
     WPARAM wParam = (WPARAM)strtoul(argv[4], NULL, 0);
-    return PostMessageW(found, message, wParam, 0) ? 0 : 1;
+    return PostMessageW(found, message, wParam, argc > 5 ? (LPARAM)strtol(argv[5], NULL, 0) : 0) ? 0 : 1;
   }
   if (strcmp(command, "text") == 0) {
     /* A message box's text is the static control 0xFFFF. */

@@ -266,6 +266,13 @@ for command in menu 0x001F; do
   check "OK in the About box ($command, OK focused) closes it; the main window stays open" \
     same "$(windows_named "About Quorvin"):$(windows_named Quorvin)" ":$dialog"
 done
+# Moved, then shown again (WM_SHOWWINDOW), the About box stays where it is; its owner minimised, it hides.
+post Quorvin 0x0112 0x001F && about=$(wait_for_window "About Quorvin") && xdotool windowmove --sync "$about" 10 20
+sleep 1 && moved=$(ask rect "About Quorvin") && post "About Quorvin" 0x0018 1 && sleep 1 && post "About Quorvin" 0x0018 0 1
+for _ in $(seq 50); do hidden=$(windows_named "About Quorvin"); [ -z "$hidden" ] && break; sleep 0.1; done
+check "the About box, moved, stays where it is when shown again, and hides with its owner" \
+  same "$(ask rect "About Quorvin"):$hidden" "$moved:"
+post "About Quorvin" 0x0111 1 && sleep 1 && post Quorvin 0x0006 1  # OK; then the main window activated, as by a click
 post Quorvin 0x0112 0xF010 && sleep 1 && moving=$(ask moving Quorvin) && xdotool windowfocus --sync "$dialog" key Escape
 sleep 1 && check "Move from the system menu moves the main window by keys until Escape, once" same "$moving:$(ask moving Quorvin)" 1:0
 post Quorvin 0x0112 0x0020
