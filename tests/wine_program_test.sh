@@ -200,6 +200,7 @@ opening_fails() {  # opening_fails WHY REASON OFFERED
 }
 wine reg delete 'HKLM\Software\Classes\.txt' /f > /dev/null 2>&1
 opening_fails "no program for .txt" "No program is set up to open text files" 1
+opening_fails nul "No program is set up to open text files" 0  # the shell fails otherwise: no choice
 register '"C:\gone\editor.exe" "%1"'
 opening_fails "a program that is gone" \
   'The program set up to open text files cannot be found (text files open with: "C:\gone\editor.exe" "%1")' 0
