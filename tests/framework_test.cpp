@@ -132,10 +132,6 @@ TEST_F(Framework, ADialogIsCentredOverItsOwnerWithinTheWorkArea) {
   }
 }
 
-}  // namespace
-
-namespace {
-
 // No run without a blank is wider than the box may be (the box wraps at
 // spaces itself), a long path breaks after a separator where it has one, and
 // no character is split or lost.

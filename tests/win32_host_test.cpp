@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
@@ -214,8 +213,8 @@ TEST(Win32HostClock, NamesDatesPast2038AndReadsTheSystemClock) {
   GetLocalTime(&local);
   const std::tm now = host.LocalTime(host.Now()).value();
   // The readings could straddle midnight, or a second, only in a test run at that instant.
-  EXPECT_EQ((std::array{now.tm_year + 1900, now.tm_mon + 1, now.tm_mday, now.tm_wday}),
-            (std::array<int, 4>{local.wYear, local.wMonth, local.wDay, local.wDayOfWeek}));
+  EXPECT_EQ((std::vector<int>{now.tm_year + 1900, now.tm_mon + 1, now.tm_mday, now.tm_wday}),
+            (std::vector<int>{local.wYear, local.wMonth, local.wDay, local.wDayOfWeek}));
   EXPECT_LE(std::llabs(host.Now() - std::time(nullptr)), 1);  // the C runtime's own count
 }
 
