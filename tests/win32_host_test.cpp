@@ -198,6 +198,10 @@ TEST_F(Win32HostFolder, FailuresNameStepNoteFolderAndReason) {
   }
   note->Discard();
   EXPECT_TRUE(RemoveDirectoryA(".sub"));
+  for (const char* windows : {"C:\\WINDOWS", "c:\\Windows\\SYSTEM32\\"}) {  // however it is spelled
+    ASSERT_TRUE(SetCurrentDirectoryA(windows));
+    EXPECT_THROW((void)host.FindEntry("x.txt"), daynote::NoteError) << windows;
+  }
   // A reason's placeholder stays as it is: with nothing to fill it, formatting would fail.
   EXPECT_NE(daynote::SystemMessage(ERROR_BAD_EXE_FORMAT).find("%1"), std::string::npos);
 }
