@@ -291,7 +291,7 @@ class Win32PendingNote : public PendingNote {
 
 }  // namespace
 
-std::string SystemMessage(DWORD error) {
+std::string SystemMessage(DWORD error, const std::string& subject) {
   wchar_t* text = nullptr;
   const DWORD length = FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
@@ -302,6 +302,11 @@ std::string SystemMessage(DWORD error) {
   while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
                               message.back() == ' ' || message.back() == '.')) {
     message.pop_back();
+  }
+  std::size_t at = 0;
+  while (!subject.empty() && (at = message.find("%1", at)) != std::string::npos) {
+    message.replace(at, 2, subject);
+    at += subject.size();
   }
   return message;
 }
@@ -386,7 +391,9 @@ void Win32Host::Open(const std::string& name) {
   request.lpDirectory = folder->c_str();
   request.nShow = SW_SHOWNORMAL;
   const auto execute = SystemFunction<decltype(ShellExecuteExW)>(L"shell32.dll", "ShellExecuteExW");
-  if (!execute) throw OpenerError("cannot open " + name + ": " + SystemMessage(GetLastError()));
+  if (!execute) {
+    throw OpenerError("cannot open " + name + ": " + SystemMessage(GetLastError(), "shell32.dll"));
+  }
   if (execute(&request)) return;
   const DWORD error = GetLastError();
   if (!Reaches(ExtendedLengthPath(path))) {

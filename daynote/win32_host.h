@@ -12,9 +12,10 @@ namespace daynote {
 // trailing dots or spaces dropped (\\?\ and, for a share, \\?\UNC\).
 std::wstring ExtendedLengthPath(const std::wstring& path);
 
-// The system's wording of an error code, without its closing period; as it
-// stands, placeholders such as %1 included, since there is nothing to fill in.
-std::string SystemMessage(unsigned long error);
+// The system's wording of an error code, without its closing period; its
+// placeholder %1 (a file, in the system's errors) names `subject`, and stays
+// as it is when there is none to name.
+std::string SystemMessage(unsigned long error, const std::string& subject = "");
 
 class Win32Host : public DayNoteHost {
  public:

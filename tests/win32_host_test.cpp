@@ -202,7 +202,8 @@ TEST_F(Win32HostFolder, FailuresNameStepNoteFolderAndReason) {
     ASSERT_TRUE(SetCurrentDirectoryA(windows));
     EXPECT_THROW((void)host.FindEntry("x.txt"), daynote::NoteError) << windows;
   }
-  // A reason's placeholder stays as it is: with nothing to fill it, formatting would fail.
+  // A reason's placeholder names the file it is about; with none, it stays as it is.
+  EXPECT_EQ(daynote::SystemMessage(ERROR_BAD_EXE_FORMAT, "%1.dll"), "Bad EXE format for %1.dll");
   EXPECT_NE(daynote::SystemMessage(ERROR_BAD_EXE_FORMAT).find("%1"), std::string::npos);
 }
 

@@ -270,7 +270,7 @@ done
 # Moved, then shown again (WM_SHOWWINDOW), the About box stays where it is; its owner minimised, it hides.
 post Quorvin 0x0112 0x001F && about=$(wait_for_window "About Quorvin") && xdotool windowmove --sync "$about" 10 20
 sleep 1 && moved=$(ask rect "About Quorvin") && post "About Quorvin" 0x0018 1 && sleep 1 && post "About Quorvin" 0x0018 0 1
-for _ in $(seq 50); do hidden=$(windows_named "About Quorvin"); [ -z "$hidden" ] && break; sleep 0.1; done
+for _ in $(seq 100); do hidden=$(windows_named "About Quorvin"); [ -z "$hidden" ] && break; sleep 0.1; done
 check "the About box, moved, stays where it is when shown again, and hides with its owner" \
   same "$(ask rect "About Quorvin"):$hidden" "$moved:"
 post "About Quorvin" 0x0111 1 && sleep 1 && post Quorvin 0x0006 1  # OK; then the main window activated, as by a click
