@@ -138,7 +138,7 @@ TEST_F(Framework, ADialogIsCentredOverItsOwnerWithinTheWorkArea) {
 TEST(MessageText, LongRunsBreakIntoLinesThatFit) {
   const std::string folder = "C:\\Users\\ann\\" + std::string(60, 'd') + "\\\xE6\x97\xA5\xE6\x9C\xAC";
   std::string cjk;
-  for (int i = 0; i < 100; ++i) cjk += "\xE8\xAA\x9E";  // 語
+  for (int i = 0; i < 100; ++i) cjk += "\xE6\x97\xA5";  // 日: both its continuation bytes odd
   struct Case {
     std::string text;
     std::string first_lines;
@@ -166,6 +166,7 @@ TEST(MessageText, LongRunsBreakIntoLinesThatFit) {
     EXPECT_EQ(joined, c.text);
     EXPECT_EQ(longest, c.longest) << lines;
     EXPECT_EQ(lines.substr(0, c.first_lines.size()), c.first_lines);
+    EXPECT_NE(lines.back(), '\n');  // no empty last line after a run that fills the last
   }
 }
 
