@@ -207,6 +207,11 @@ opening_fails "a program that is gone" \
 register '"C:\windows\win.ini" "%1"'
 opening_fails "a program that is no program" \
   'The program set up to open text files cannot be started (text files open with: "C:\windows\win.ini" "%1")' 0
+# A shell library that cannot be loaded (a damaged system file) is named.
+shell32=$WINEPREFIX/drive_c/windows/system32/shell32.dll && cp "$shell32" "$scratch" && printf 'MZ damaged' > "$shell32"
+fresh "damaged shell32" && WINEDLLOVERRIDES="$WINEDLLOVERRIDES;shell32=n" said_once "a damaged shell32.dll" "$folder" \
+  "Cannot open $today: Bad EXE format for shell32.dll." 2
+cp "$scratch/shell32.dll" "$shell32"
 # A note that is gone when the shell fails (here a link to nothing, which
 # counts as present) is said to have disappeared, not the program; here at a
 # drive's root (as on a USB stick), where the folder's path ends in "\".
