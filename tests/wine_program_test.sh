@@ -220,6 +220,8 @@ register '"C:\gone\editor.exe" "%1"'
 ln -s nowhere "$today" && ln -sfn "$folder" "$WINEPREFIX/dosdevices/q:"
 said_once "a vanished note" "$folder" "Today's note disappeared before Windows could open it:Q:\\${today}\
 It was removed or moved meanwhile, or it is a link to nothing." 2
+fresh "self-link" && ln -s "$today" "$today" && said_once "a note that links to itself" "$folder" "Today's note is ready, \
+but Windows cannot open it:$(windows_path "$folder/$today")The filename cannot be resolved (text files open with: \"C:\\gone\\editor.exe\" \"%1\")." 2
 rm "$WINEPREFIX/dosdevices/q:"
 register "$recorder_command"
 
