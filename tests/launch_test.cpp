@@ -103,8 +103,7 @@ TEST_F(LaunchTest, AClockTheCalendarCannotPlaceNamesNoNote) {
     host.readings = {fake::AtUtc(year, 1, 1)};
     EXPECT_THROW(daynote::OpenTodaysNote(host), daynote::ClockError) << year;
   }
-  EXPECT_TRUE(host.entries.empty());
-  EXPECT_TRUE(host.opened.empty());
+  EXPECT_TRUE(host.entries.empty() && host.opened.empty());
 }
 
 TEST(NoteError, NamesTheStepTheNoteTheFolderAndTheReasonAndAFailedCleanUp) {

@@ -30,10 +30,9 @@ TEST(NoteStamp, NamesAndHeadsTheDayOfTheReading) {
     fake::Host host;
     host.readings = c.readings;
     const daynote::NoteStamp stamp = daynote::MakeNoteStamp(host);
-    EXPECT_EQ(stamp.time, c.readings[0]);
-    EXPECT_EQ(daynote::NoteFileName(stamp), c.name);
-    EXPECT_EQ(daynote::NoteHeader(stamp), c.header);
-    EXPECT_EQ(host.clock_reads, 1) << c.name;
+    EXPECT_EQ(std::tuple(stamp.time, daynote::NoteFileName(stamp), daynote::NoteHeader(stamp),
+                         host.clock_reads),
+              std::tuple(c.readings[0], std::string(c.name), std::string(c.header), 1));
   }
 }
 
