@@ -45,9 +45,6 @@ fi
 
 fresh existing && mkdir elsewhere && printf 'my own line\n' > "$today" && touch -d '2001-01-01 10:00' "$today"
 before=$(stat -c '%s %Y %X' "$today")
-message=$(cd elsewhere && "$quorvin" missing 2>&1)
-check "a missing FOLDER is exit 1, named, nothing made" same "$?:$message:$(ls -A elsewhere)" \
-  "1:quorvin: cannot use folder missing: No such file or directory:"
 (cd elsewhere && "$quorvin" ..)
 check "an existing note in the FOLDER given exits 0, nothing made here; the note is left untouched, and opened" \
   same "$?:$(ls -A elsewhere):$(stat -c '%s %Y %X' "$today"):$(cat "$today"):$(opened)" "0::$before:my own line:$folder/$today"
@@ -79,7 +76,7 @@ check "-p -- -x, input closed, prints exactly the note's full path in -x, exit 0
 # 127 and 129: only a shell's 127 means "not found", its 129 SIGHUP. Started with SIGINT ignored and
 # blocked (as a background job is), the opener still gets Ctrl-C's default: it is an editor's to decide.
 # Neither a German locale, nor a parent ignoring SIGCHLD, nor closed standard streams change a thing.
-upper=${today%.txt}.TXT
+upper=${today%.txt}.TXT cannot_write="quorvin: cannot write to standard output:"
 while IFS='|' read -r case command expected; do
   fresh "$case" && message=$(eval "$command" 2>&1)
   check "$case: exit, output, entries, contents, opened" same "$?:$message:$(find . -mindepth 1 -printf \
@@ -100,28 +97,22 @@ $scratch/opener-killed/$today: xdg-open was ended by signal 2 (Interrupt):f $tod
 sigchld-ignored|trap '' CHLD && exec "$quorvin"|0::f $today,:$header||:$scratch/sigchld-ignored/$today
 german|LC_ALL=de_DE.UTF-8 LANG=de_DE.UTF-8 "$quorvin"|0::f $today,:$header||:$scratch/german/$today
 closed-streams|"$quorvin" >&- 2>&- <&-|0::f $today,:$header||:$scratch/closed-streams/$today
+missing-folder|"$quorvin" missing|1:quorvin: cannot use folder missing: No such file or directory:::
+path-unwritable|timeout 5 "$quorvin" --path >&-|1:$cannot_write Bad file descriptor:f $today,:$header||:
+version-unwritable|timeout 5 "$quorvin" --version > /dev/full|1:$cannot_write No space left on device:::
 CASES
-for case in "--path >&-:Bad file descriptor" "--version >/dev/full:No space left on device"; do
-  message=$(eval "timeout 5 \"\$quorvin\" ${case%:*}" 2>&1)
-  check "${case%:*}: exit 1, said" same "$?:$message" "1:quorvin: cannot write to standard output: ${case#*:}"
-done
 
-fresh readonly-parent && mkdir sub && cd sub && chattr +i . 2>/dev/null && {
-  message=$("$quorvin" 2>&1)
-  check "an immutable folder refuses even root: exit 1, the folder named by path" \
-    same "$?:$message" "1:quorvin: cannot create $today in $folder/sub: Operation not permitted"
-  chattr -i .
-}
+fresh readonly-parent && mkdir sub && cd sub && chattr +i . 2>/dev/null &&
+  check "an immutable folder refuses even root: exit 1, the folder named by path" same "$(message=$("$quorvin" \
+    2>&1); echo "$?:$message"; chattr -i .)" "1:quorvin: cannot create $today in $folder/sub: Operation not permitted"
 
 # A folder that cannot be searched hides whether the note is there: that is
 # a failure, not an absence (the user's note may be behind it).
 fresh unsearchable
 if [ "$(id -u)" = 0 ] && command -v setpriv > /dev/null; then
-  chmod 0 .
-  out=$(setpriv --reuid=65534 --regid=65534 --clear-groups "$quorvin" 2> "$scratch/err")
-  check "a look-up that fails exits 1, naming note, folder and reason" \
-    same "$?:$out:$(cat "$scratch/err")" "1::quorvin: cannot look for $today in $folder: Permission denied"
-  chmod 755 .
+  check "a look-up that fails exits 1, naming note, folder and reason" same "$(chmod 0 .; out=$(setpriv \
+    --reuid=65534 --regid=65534 --clear-groups "$quorvin" 2> "$scratch/err"); echo "$?:$out:$(cat "$scratch/err")"
+    chmod 755 .)" "1::quorvin: cannot look for $today in $folder: Permission denied"
 fi
 
 # An opener missing (then one that is there but cannot be started) is named, with its package (then
