@@ -76,11 +76,9 @@ TEST_F(LaunchTest, ANoteIsWholeOrAbsentWhateverFailsAndWhoeverSavesFirst) {
           << trace;
       EXPECT_TRUE(host.saved_unflushed.empty()) << trace;
       for (const auto& [name, entry] : host.entries) {
-        if (name == kName) {
-          EXPECT_TRUE(entry.content == kHeader || entry.content == "theirs") << trace;
-        } else {
-          EXPECT_NE((message + warning).find(name), std::string::npos) << trace << ": " << name;
-        }
+        EXPECT_TRUE(name == kName ? entry.content == kHeader || entry.content == "theirs"
+                                  : (message + warning).find(name) != std::string::npos)
+            << trace << ": " << name;
       }
       EXPECT_EQ(host.opened, fails ? std::vector<std::string>{} : std::vector<std::string>{kName})
           << trace;
