@@ -292,6 +292,11 @@ check "OK in the main window, focused, ends the run with exit status 1, nothing 
   same "$?:$(cat "$record" 2> /dev/null):$(ls "$refusing/$today" 2> /dev/null)" "1::"
 [ "$refusing" = "$folder" ] && chattr -i "$refusing"
 
+# A full disk: the note cannot be written, which is said, and no copy is left.
+fresh "full disk" && mount -t tmpfs -o size=12k tmpfs . && cd "$folder" && { cat /dev/zero > filler; } 2> /dev/null
+said_once "a full disk" "$folder" "Cannot write $today in $(windows_path "$folder"): Disk full." 1
+check "a full disk is left as it was" same "$(ls -A)" filler; cd / && umount "$folder"
+
 # A folder Wine cannot make the current one (a trailing dot) starts the
 # program in the Windows folder: no note there, but a message and exit 1.
 fresh "trailing dot."
