@@ -5,7 +5,7 @@ add_test(NAME daynote_tests COMMAND daynote_tests)
 # The same on a FAT disk through FUSE, which has no links (notes are saved by renaming) and removes at once.
 add_test(NAME daynote_tests_on_fat COMMAND sh -c [[d=$(mktemp -d) && truncate -s 8M $d/i && mkfs.vfat $d/i &&
   mkdir $d/m && fusefat -o rw+,hard_remove $d/i $d/m || exit 77; QUORVIN_FAT_FOLDER=$(winepath -w $d/m)\\ wine "$0" \
-  --gtest_filter='Win32HostFolder.*-*Finds*'; s=$?; fusermount -u $d/m; rm -r $d; exit $s]]
+  --gtest_filter='Win32HostFolder.*-*Finds*'; s=$?; fusermount -uz $d/m; rm -r $d; exit $s]]
   $<TARGET_FILE:daynote_tests>)
 set_tests_properties(daynote_tests_on_fat PROPERTIES SKIP_RETURN_CODE 77)
 
