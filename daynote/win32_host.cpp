@@ -303,10 +303,11 @@ std::string SystemMessage(DWORD error, const std::string& subject) {
                               message.back() == ' ' || message.back() == '.')) {
     message.pop_back();
   }
-  std::size_t at = 0;
-  while (!subject.empty() && (at = message.find("%1", at)) != std::string::npos) {
+  if (subject.empty()) return message;
+  if (message.find("%1") == std::string::npos) return subject + ": " + message;
+  for (std::size_t at = 0; (at = message.find("%1", at)) != std::string::npos;
+       at += subject.size()) {
     message.replace(at, 2, subject);
-    at += subject.size();
   }
   return message;
 }

@@ -12,9 +12,8 @@ namespace daynote {
 // trailing dots or spaces dropped (\\?\ and, for a share, \\?\UNC\).
 std::wstring ExtendedLengthPath(const std::wstring& path);
 
-// The system's wording of an error code, without its closing period; its
-// placeholder %1 (a file, in the system's errors) names `subject`, and stays
-// as it is when there is none to name.
+// The system's wording of an error code, without its closing period, naming
+// `subject` (a file) if given: in its placeholder %1, or else before it.
 std::string SystemMessage(unsigned long error, const std::string& subject = "");
 
 class Win32Host : public DayNoteHost {
