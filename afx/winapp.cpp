@@ -1,6 +1,7 @@
 #include "afx/winapp.h"
 
 #include <cctype>
+#include <cstdlib>
 #include <exception>
 
 #include "afx/wnd.h"
@@ -41,6 +42,14 @@ CWinApp::CWinApp(const char* appName) {
 CWinApp::~CWinApp() { theOneApp = nullptr; }
 
 CWinApp* AfxGetApp() { return theOneApp; }
+
+// The runtime splits the wide command line before WinMain of a program
+// built for wWinMain (-municode); no pattern is expanded (_dowildcard is 0).
+std::vector<std::string> AfxCommandLineArguments() {
+  std::vector<std::string> arguments;
+  for (int i = 1; __wargv && i < __argc; ++i) arguments.push_back(utf16::ToUtf8(__wargv[i]));
+  return arguments;
+}
 HINSTANCE AfxGetInstanceHandle() { return theOneApp->m_hInstance; }
 CWnd* AfxGetMainWnd() { return theOneApp ? theOneApp->m_pMainWnd : nullptr; }
 
@@ -109,7 +118,7 @@ int CWinApp::Run() {
   return ExitInstance();
 }
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
   CWinApp* app = AfxGetApp();
   app->m_hInstance = instance;
   if (app->m_appName.empty()) app->m_appName = ProgramName(instance);

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 class CWnd;
 
@@ -37,6 +38,10 @@ class CWinApp {
 };
 
 CWinApp* AfxGetApp();
+// The program's arguments without its name, in UTF-8, split as the C
+// runtime splits the command line for every Windows program: quotes group,
+// and backslashes escape only a quote.
+std::vector<std::string> AfxCommandLineArguments();
 // String `id` of the program's string table; empty if there is none.
 std::string AfxLoadString(UINT id);
 

@@ -2,11 +2,33 @@
 
 #include "app/DayNoteDlg.h"
 #include "app/user32_imports.h"
+#include "daynote/utf16.h"
+#include "daynote/win32_host.h"
+#include "res/resource.h"
 
 // Made before WinMain, which finds and runs it, as MFC programs do.
 CDayNoteApp theApp;  // NOLINT(cert-err58-cpp,cppcoreguidelines-avoid-non-const-global-variables)
 
 namespace {
+
+constexpr int kUsageError = 64;
+
+// Shown in a message box, which wraps its lines itself.
+constexpr char kUsage[] =
+    "Quorvin [options] [folder]\n\n"
+    "Opens today's note (YYYY_MM_DD.txt) in the folder given, or in the folder Quorvin is "
+    "started in, and makes it first if it does not exist. The folder must exist.\n\n"
+    "-d DATE, --date=DATE\tthe note of DATE instead of today's: YYYY-MM-DD, today, yesterday, "
+    "tomorrow, or +N or -N days from today\n"
+    "--previous\tthe newest existing note before the day (today, or DATE)\n"
+    "--next\tthe oldest existing note after the day\n"
+    "-h, --help, /?\tthis help\n"
+    "-V, --version\tthe version\n\n"
+    "A new note holds its date line, an empty line and then the bytes of template.txt in the "
+    "folder, if there is one of at most 64 KiB.\n\n"
+    "Exit status: 0 the note is ready and opened, 1 it could not be made or there is no "
+    "previous or next note, 2 it is ready but could not be opened, 64 the command line is "
+    "wrong.";
 
 // The program is often started from a Downloads folder: a DLL planted
 // beside it must never be loaded by what the shell's "open" loads. Looked up
@@ -30,7 +52,10 @@ BOOL CDayNoteApp::InitInstance() {
   AfxEnableControlContainer();
   Enable3dControls();
 
-  CDayNoteDlg dlg;
+  const daynote::CommandLine command =
+      daynote::ParseCommandLine(AfxCommandLineArguments(), /*slash_help=*/true);
+  if (!TakeCommandLine(command)) return FALSE;
+  CDayNoteDlg dlg(command.request);
   m_pMainWnd = &dlg;
   dlg.DoModal();  // OK or cancelled, the program ends the same way
   m_pMainWnd = nullptr;
@@ -38,4 +63,34 @@ BOOL CDayNoteApp::InitInstance() {
 
   // FALSE: end the program now rather than run a message loop.
   return FALSE;
+}
+
+bool CDayNoteApp::TakeCommandLine(const daynote::CommandLine& command) {
+  using Action = daynote::CommandLine::Action;
+  std::string problem = command.problem;
+  if (command.action == Action::kNote && command.print_path) {
+    problem = "option '--path' prints the note's path, and Quorvin.exe has no console to print on";
+  }
+  if (!problem.empty()) {
+    m_exitCode = kUsageError;
+    ReportException(problem + ".\n\nQuorvin /? shows how to start it");
+    return false;
+  }
+  if (command.action != Action::kNote) {
+    m_exitCode = 0;
+    AfxMessageBox(command.action == Action::kHelp
+                      ? kUsage
+                      : "Quorvin " QUORVIN_VERSION "\n" QUORVIN_COPYRIGHT ". MIT licence.",
+                  MB_OK | MB_ICONINFORMATION);
+    return false;
+  }
+  // The folder is the user's to make: a mistyped name must not become a
+  // folder of notes.
+  if (command.folder && !::SetCurrentDirectoryW(utf16::FromUtf8(*command.folder).c_str())) {
+    m_exitCode = 1;
+    ReportException("cannot use folder " + *command.folder + ": " +
+                    daynote::SystemMessage(::GetLastError()));
+    return false;
+  }
+  return true;
 }

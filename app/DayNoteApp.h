@@ -3,6 +3,7 @@
 #pragma once
 
 #include "afx/winapp.h"
+#include "daynote/command_line.h"
 
 class CDayNoteApp : public CWinApp {
  public:
@@ -11,5 +12,12 @@ class CDayNoteApp : public CWinApp {
   int ExitInstance() override { return m_exitCode; }
 
  private:
-  int m_exitCode = 0;  // as the Linux command's: 0 opened, 1 not made, 2 not opened
+  // Says what the command line asks for that needs no note (help, the
+  // version, a mistake) and enters the folder it names; false, with the
+  // exit status set, when the run ends there.
+  bool TakeCommandLine(const daynote::CommandLine& command);
+
+  // As the Linux command's: 0 opened, 1 not made or found, 2 not opened,
+  // 64 a wrong command line.
+  int m_exitCode = 0;
 };

@@ -14,9 +14,10 @@ ON_WM_PAINT()
 ON_WM_QUERYDRAGICON()
 END_MESSAGE_MAP()
 
-CDayNoteDlg::CDayNoteDlg(CWnd* pParent)
+CDayNoteDlg::CDayNoteDlg(daynote::NoteRequest request, CWnd* pParent)
     : CDialog(IDD_QUORVIN_DIALOG, pParent),
-      m_hIcon(::LoadIconW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME))) {}
+      m_hIcon(::LoadIconW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME))),
+      m_request(request) {}
 
 BOOL CDayNoteDlg::OnInitDialog() {
   CDialog::OnInitDialog();
@@ -27,13 +28,23 @@ BOOL CDayNoteDlg::OnInitDialog() {
 
   // A failure to make the note leaves here as an exception: the framework
   // reports it and the window stays open until the user dismisses it. A
-  // note that is ready but cannot be opened is said once, and the run ends.
+  // note that is ready but cannot be opened, one that is not there to be
+  // found, or a day that cannot have one, is said once, and the run ends.
   daynote::Win32Host host;
   try {
-    daynote::OpenTodaysNote(host);
+    const daynote::ChosenNote note = daynote::MakeNote(host, m_request);
+    // What the user should know of the note is said before it opens.
+    for (const std::string& warning : note.warnings) AfxGetApp()->ReportException(warning);
+    host.Open(note.name);
     m_exitCode = 0;
   } catch (const daynote::OpenerError& error) {
     m_exitCode = 2;
+    AfxGetApp()->ReportException(error.what());
+  } catch (const daynote::NoNoteError& error) {
+    m_exitCode = 1;
+    AfxGetApp()->ReportException(error.what());
+  } catch (const daynote::DateRangeError& error) {
+    m_exitCode = 64;
     AfxGetApp()->ReportException(error.what());
   }
 

@@ -1,8 +1,9 @@
-// quorvin: opens today's note in a folder (the current one by default) with
-// the desktop's opener, or in the user's editor on a terminal; or makes it
-// and prints its path. Exit status 0 when the note is ready (and opened), 1
-// when it could not be made, 2 when it is ready but could not be opened, 64
-// when the command line is wrong.
+// quorvin: opens today's note (or another day's, or the one before or after
+// it) in a folder (the current one by default) with the desktop's opener,
+// or in the user's editor on a terminal; or makes it and prints its path.
+// Exit status 0 when the note is ready (and opened), 1 when it could not be
+// made or found, 2 when it is ready but could not be opened, 64 when the
+// command line is wrong.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -11,10 +12,12 @@
 #include <exception>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "cli/escape.h"
 #include "cli/opener.h"
 #include "cli/options.h"
+#include "daynote/command_line.h"
 #include "daynote/launch.h"
 #include "daynote/posix_host.h"
 
@@ -24,6 +27,12 @@ constexpr int kNoteMissing = 1;
 constexpr int kNotOpened = 2;
 constexpr int kUsageError = 64;  // EX_USAGE
 constexpr char kTryHelp[] = "Try 'quorvin --help'.\n";
+
+int Misused(const std::string& problem) {
+  cli::Report(problem);
+  (void)!write(2, kTryHelp, sizeof kTryHelp - 1);
+  return kUsageError;
+}
 
 // Standard output was closed when we started: it now writes to /dev/null.
 bool output_closed = false;  // NOLINT(*-avoid-non-const-global-variables): set once, first thing
@@ -70,18 +79,17 @@ std::optional<std::string> FullPath(const std::string& name) {
 
 int main(int argc, char** argv) {
   KeepStandardStreamsTaken();
-  using Action = cli::Options::Action;
-  const cli::Options options = cli::ParseOptions(argc, argv);
+  using Action = daynote::CommandLine::Action;
+  const daynote::CommandLine options =
+      daynote::ParseCommandLine(std::vector<std::string>(argv + (argc > 0), argv + argc));
   switch (options.action) {
     case Action::kMisused:
-      cli::Report(options.problem);
-      (void)!write(2, kTryHelp, sizeof kTryHelp - 1);
-      return kUsageError;
+      return Misused(options.problem);
     case Action::kHelp:
       return Print(cli::kUsage) ? 0 : kNoteMissing;
     case Action::kVersion:
       return Print(cli::kVersion) ? 0 : kNoteMissing;
-    default:
+    case Action::kNote:
       break;
   }
   // The folder is the user's to make: a mistyped name must not become a
@@ -91,18 +99,20 @@ int main(int argc, char** argv) {
     return kNoteMissing;
   }
 
-  const bool print_path = options.action == Action::kPrintPath;
+  const bool print_path = options.print_path;
   const cli::OpenerChoice choice =
       print_path ? cli::OpenerChoice{cli::OpenerChoice::Kind::kNothing, {}} : cli::ChooseOpener();
   daynote::PosixHost host(choice.opener);
-  daynote::TodaysNote note;
+  daynote::ChosenNote note;
   try {
-    note = daynote::MakeTodaysNote(host);
+    note = daynote::MakeNote(host, options.request);
+  } catch (const daynote::DateRangeError& error) {
+    return Misused(error.what());
   } catch (const std::exception& error) {
     cli::Report(error.what());
     return kNoteMissing;
   }
-  if (!note.warning.empty()) cli::Report("warning: " + note.warning);
+  for (const std::string& warning : note.warnings) cli::Report("warning: " + warning);
 
   if (print_path) {
     // A bare name would be a path into whatever folder the script is in.
@@ -115,7 +125,11 @@ int main(int argc, char** argv) {
     case cli::OpenerChoice::Kind::kNothing:
       return 0;
     case cli::OpenerChoice::Kind::kNoTerminal:
-      cli::Report("today's note " + FullPath(note.name).value_or(note.name) +
+      cli::Report(std::string(options.request.neighbour == daynote::Neighbour::kNone &&
+                                      !options.request.day.date && !options.request.day.offset
+                                  ? "today's note "
+                                  : "the note ") +
+                  FullPath(note.name).value_or(note.name) +
                   " is ready, but there is no desktop to open it in and no terminal for an "
                   "editor ('quorvin --path' prints its path)");
       return kNotOpened;

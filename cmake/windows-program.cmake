@@ -11,6 +11,10 @@ add_executable(Quorvin WIN32
   ${PROJECT_SOURCE_DIR}/app/user32_imports.cpp
   ${PROJECT_SOURCE_DIR}/res/quorvin.rc)
 target_link_libraries(Quorvin PRIVATE afx daynote)
+# wWinMain: the C runtime splits the command line as UTF-16, so that any
+# folder name arrives whole.
+target_link_options(Quorvin PRIVATE -municode)
+target_compile_definitions(Quorvin PRIVATE QUORVIN_VERSION="${PROJECT_VERSION}")
 # Small over fast: a run is a few calls to Windows, and the program is one
 # file people download.
 foreach(target Quorvin afx daynote)

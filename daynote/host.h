@@ -9,6 +9,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace daynote {
 
@@ -48,13 +49,13 @@ class OpenerError : public std::runtime_error {
 
 // A new note's content in an entry of the note's folder that no other start
 // can see or take for the note. It gets the note's name only once it holds
-// the whole header on stable storage, so that nobody ever finds a note that
-// is not whole. Text is given with "\n" line ends; the host stores them as
-// its text files do. Each call throws NoteError when the system refuses it.
+// the whole content on stable storage, so that nobody ever finds a note that
+// is not whole. Bytes are stored as they are given. Each call throws
+// NoteError when the system refuses it.
 class PendingNote {
  public:
   virtual ~PendingNote() = default;  // drops whatever was not saved, quietly
-  virtual void Write(const std::string& text) = 0;
+  virtual void Write(const std::string& bytes) = 0;
   virtual void Flush() = 0;  // to stable storage, not just out of our buffers
   // Gives the content the note's name unless an entry holds that name (or
   // one that differs only in case, where the system compares names so);
@@ -69,9 +70,20 @@ class PendingNote {
 // needs one, made of `seed`: ".2026_12_07.txt.k3x9qa".
 std::string CopyName(const std::string& note, std::uint64_t seed);
 
+// A note template's bytes, or why the one that is there cannot be used.
+struct TemplateText {
+  std::string bytes;    // empty when there is none
+  std::string problem;  // "is larger than 64 KiB"; empty when it can be used or is absent
+};
+
 class DayNoteHost {
  public:
   virtual ~DayNoteHost() = default;
+
+  // How the host's text files end their lines: "\n", or "\r\n".
+  virtual std::string LineEnd() const = 0;
+  // The current folder as messages name it.
+  virtual std::string FolderName() = 0;
 
   virtual Seconds Now() = 0;
   // `time` in the local calendar: its date and weekday (the time of day and
@@ -84,6 +96,15 @@ class DayNoteHost {
   // any reason but the entry's absence throws NoteError(Look): an entry we
   // cannot see may still be the user's note.
   virtual std::optional<std::string> FindEntry(const std::string& name) = 0;
+
+  // The names of every entry of the current folder, in one listing; throws
+  // NoteError(Look) when the folder cannot be listed.
+  virtual std::vector<std::string> ListEntries() = 0;
+
+  // The regular file `name` of the current folder, a link to one included,
+  // if it holds at most `limit` bytes. Never blocks (on a FIFO, say); none
+  // at all is no problem.
+  virtual TemplateText ReadTemplate(const std::string& name, std::size_t limit) = 0;
 
   // Starts a new note to be saved as `name` in the current folder; throws
   // NoteError(Create) when the folder refuses.

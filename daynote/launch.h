@@ -1,32 +1,66 @@
-// The one thing Quorvin does: make sure today's note exists in the current
-// folder and have the desktop open it.
+// The one thing Quorvin does: make sure a day's note (today's, unless asked
+// for another) exists in the current folder and have the desktop open it.
 #pragma once
 
+#include <vector>
+
+#include "daynote/days.h"
 #include "daynote/host.h"
 #include "daynote/stamp.h"
 
 namespace daynote {
 
-// What a start made of today's note: the entry that stands for it (the new
-// note, or an existing entry whose name differs only in case), and what it
-// could not tidy up although the note is whole (a copy left beside it).
-struct TodaysNote {
-  std::string name;
-  std::string warning;  // empty when nothing is left to tell
+// A note begins with its header and then holds this file of the notes
+// folder, if there is one and it is no larger than the limit.
+constexpr char kTemplateName[] = "template.txt";
+constexpr std::size_t kTemplateLimit = 65536;  // 64 KiB
+
+// Which note a start is for: its day's, made if missing; or the newest
+// existing note before that day, or the oldest after it, never made.
+enum class Neighbour { kNone, kPrevious, kNext };
+struct NoteRequest {
+  DaySpec day;  // today unless given
+  Neighbour neighbour = Neighbour::kNone;
 };
 
-// Creates today's note with its header if no entry of its name exists; opens
-// nothing. Throws as OpenTodaysNote does, but never OpenerError: once the
-// note exists whole, a failed clean-up is only a warning.
-TodaysNote MakeTodaysNote(DayNoteHost& host);
+// The note a start settled on: the entry that stands for it (a new note, or
+// an existing entry whose name may differ only in case), and what it has to
+// tell although the note is there (a template it could not use, a copy it
+// could not tidy away).
+struct ChosenNote {
+  std::string name;
+  std::vector<std::string> warnings;
+};
 
-// Creates today's note with its header if no entry of its name exists, then
-// asks the host to open the note. A note that exists is never written to,
-// and a new one appears under its name only once it is whole. Nothing is
-// opened when ClockError or NoteError is thrown: the clock cannot be read
-// as a date, or the note cannot be looked up or made (no unfinished copy is
-// left behind unless the message says so). OpenerError comes from the
-// host's Open.
+// The day asked for, counted from today, falls outside the years a note can
+// be named for: the command line is at fault.
+class DateRangeError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// There is no note before (or after) the day in the folder.
+class NoNoteError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// The note a note's name belongs to among `names`: the newest before `day`,
+// or the oldest after it; of two spellings of one day, the note's own.
+std::optional<std::string> NeighbourNote(const std::vector<std::string>& names, const Date& day,
+                                         Neighbour neighbour);
+
+// Creates the request's note with its header (and the template) if no entry
+// of its name exists, or finds the neighbour asked for; opens nothing. A
+// note that exists is never written to, and a new one appears under its
+// name only once it is whole. Throws ClockError (the clock cannot be read
+// as a date), DateRangeError, NoNoteError, or NoteError (the note cannot be
+// looked up or made; no unfinished copy is left behind unless the message
+// says so). Once the note is there, a failed clean-up is only a warning.
+ChosenNote MakeNote(DayNoteHost& host, const NoteRequest& request = {});
+
+// MakeNote for today's note, then asks the host to open it. OpenerError
+// comes from the host's Open.
 void OpenTodaysNote(DayNoteHost& host);
 
 }  // namespace daynote

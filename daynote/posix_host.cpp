@@ -1,5 +1,6 @@
 #include "daynote/posix_host.h"
 
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -346,6 +347,51 @@ std::optional<std::string> PosixHost::FindEntry(const std::string& name) {
     if (errno != ENOENT) Fail(NoteStep::Look, name, errno);
   }
   return std::nullopt;
+}
+
+std::string PosixHost::FolderName() { return CurrentFolder(); }
+
+std::vector<std::string> PosixHost::ListEntries() {
+  DIR* const folder = opendir(".");
+  if (!folder) Fail(NoteStep::Look, "notes", errno);
+  std::vector<std::string> names;
+  errno = 0;
+  while (const dirent* entry = readdir(folder)) names.emplace_back(entry->d_name);
+  const int error = errno;
+  closedir(folder);
+  if (error) Fail(NoteStep::Look, "notes", error);
+  return names;
+}
+
+TemplateText PosixHost::ReadTemplate(const std::string& name, std::size_t limit) {
+  // O_NONBLOCK: a FIFO opens at once, and is then refused as no file.
+  const int fd = open(name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  struct stat status {};
+  if (fd < 0) {
+    if (errno != ENOENT) return {"", std::string("cannot be read: ") + std::strerror(errno)};
+    return {"", lstat(name.c_str(), &status) == 0 ? "is a link to nothing" : ""};
+  }
+  TemplateText text;
+  std::string bytes(limit + 1, '\0');
+  std::size_t size = 0;
+  if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+    text.problem = S_ISDIR(status.st_mode) ? "is a folder" : "is not a regular file";
+  } else if (static_cast<std::uintmax_t>(status.st_size) > limit) {
+    text.problem = "is larger than " + std::to_string(limit / 1024) + " KiB";
+  } else {
+    // Read to the end, whatever size it had when it was looked at.
+    while (size <= limit) {
+      const ssize_t got = read(fd, &bytes[size], bytes.size() - size);
+      if (got < 0 && errno == EINTR) continue;
+      if (got < 0) text.problem = std::string("cannot be read: ") + std::strerror(errno);
+      if (got <= 0) break;
+      size += static_cast<std::size_t>(got);
+    }
+    if (size > limit) text.problem = "is larger than " + std::to_string(limit / 1024) + " KiB";
+    if (text.problem.empty()) text.bytes = bytes.substr(0, size);
+  }
+  close(fd);
+  return text;
 }
 
 std::unique_ptr<PendingNote> PosixHost::CreatePending(const std::string& name) {

@@ -30,9 +30,13 @@ class PosixHost : public DayNoteHost {
  public:
   explicit PosixHost(Opener opener) : opener_(std::move(opener)) {}
 
+  std::string LineEnd() const override { return "\n"; }
+  std::string FolderName() override;
   Seconds Now() override;  // throws ClockError when the clock gives no reading
   std::optional<std::tm> LocalTime(Seconds time) override;
   std::optional<std::string> FindEntry(const std::string& name) override;
+  std::vector<std::string> ListEntries() override;
+  TemplateText ReadTemplate(const std::string& name, std::size_t limit) override;
   std::unique_ptr<PendingNote> CreatePending(const std::string& name) override;
   void Open(const std::string& name) override;
 

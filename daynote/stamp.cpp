@@ -1,5 +1,7 @@
 #include "daynote/stamp.h"
 
+#include <cctype>
+
 namespace daynote {
 namespace {
 
@@ -14,14 +16,19 @@ std::string Format(const std::tm& local, const char* format) {
 // Note names hold years of at most four digits: a later year cut to four
 // would name another year's note.
 bool IsCalendarDate(const std::tm& local) {
-  static const int kDaysInMonth[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
   const long long year = local.tm_year + 1900LL;
-  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-  if (year < 1 || year > 9999 || local.tm_mon < 0 || local.tm_mon > 11 || local.tm_wday < 0 ||
-      local.tm_wday > 6 || local.tm_mday < 1 || local.tm_mday > kDaysInMonth[local.tm_mon]) {
-    return false;
-  }
-  return local.tm_mon != 1 || local.tm_mday < 29 || leap;
+  return IsSupportedYear(year) && local.tm_wday >= 0 && local.tm_wday <= 6 &&
+         IsRealDate(year, local.tm_mon + 1, local.tm_mday);
+}
+
+// The texts of the day in `stamp.local`.
+NoteStamp& Fill(NoteStamp& stamp) {
+  stamp.month = std::to_string(stamp.local.tm_mon + 1);
+  if (stamp.month.size() == 1) stamp.month.insert(0, "0");
+
+  stamp.year = std::to_string(stamp.local.tm_year + 1900);
+  stamp.day = Format(stamp.local, "%d");
+  return stamp;
 }
 
 }  // namespace
@@ -36,13 +43,21 @@ NoteStamp MakeNoteStamp(DayNoteHost& host) {
                      " seconds since 1970, which the local calendar cannot place");
   }
   stamp.local = *local;
+  return Fill(stamp);
+}
 
-  stamp.month = std::to_string(stamp.local.tm_mon + 1);
-  if (stamp.month.size() == 1) stamp.month.insert(0, "0");
+NoteStamp DayStamp(Seconds reading, const Date& date) {
+  NoteStamp stamp;
+  stamp.time = reading;
+  stamp.local.tm_year = static_cast<int>(date.year - 1900);
+  stamp.local.tm_mon = date.month - 1;
+  stamp.local.tm_mday = date.day;
+  stamp.local.tm_wday = WeekdayOf(DaysFromDate(date));
+  return Fill(stamp);
+}
 
-  stamp.year = std::to_string(stamp.local.tm_year + 1900);
-  stamp.day = Format(stamp.local, "%d");
-  return stamp;
+Date DateOf(const NoteStamp& stamp) {
+  return Date{stamp.local.tm_year + 1900LL, stamp.local.tm_mon + 1, stamp.local.tm_mday};
 }
 
 std::string NoteFileName(const NoteStamp& stamp) {
@@ -51,6 +66,30 @@ std::string NoteFileName(const NoteStamp& stamp) {
 
 std::string NoteHeader(const NoteStamp& stamp) {
   return stamp.year + "/" + stamp.month + "/" + stamp.day + Format(stamp.local, "   %A") + "\n\n";
+}
+
+std::optional<Date> NoteDate(const std::string& name) {
+  // "Y_MM_DD.txt" to "YYYY_MM_DD.txt"; the year as NoteFileName writes it.
+  if (name.size() < 11 || name.size() > 14 || name[0] == '0') return std::nullopt;
+  const std::size_t year_digits = name.size() - 10;
+  std::int64_t year = 0;
+  for (std::size_t i = 0; i < year_digits; ++i) {
+    if (!std::isdigit(static_cast<unsigned char>(name[i]))) return std::nullopt;
+    year = year * 10 + (name[i] - '0');
+  }
+  const auto digit = [&](std::size_t at) {
+    return std::isdigit(static_cast<unsigned char>(name[at])) ? name[at] - '0' : -100;
+  };
+  const std::size_t at = year_digits;
+  const int month = digit(at + 1) * 10 + digit(at + 2);
+  const int day = digit(at + 4) * 10 + digit(at + 5);
+  std::string extension = name.substr(at + 6);
+  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (name[at] != '_' || name[at + 3] != '_' || extension != ".txt" ||
+      !IsRealDate(year, month, day)) {
+    return std::nullopt;
+  }
+  return Date{year, month, day};
 }
 
 }  // namespace daynote

@@ -206,15 +206,9 @@ class Win32PendingNote : public PendingNote {
     if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
   }
 
-  // Text mode: each line feed is stored as carriage return and line feed.
-  void Write(const std::string& text) override {
-    std::string stored;
-    for (char c : text) {
-      if (c == '\n') stored += '\r';
-      stored += c;
-    }
-    Store(stored);
-    content_ += stored;
+  void Write(const std::string& bytes) override {
+    Store(bytes);
+    content_ += bytes;
   }
 
   void Flush() override {
@@ -367,6 +361,52 @@ std::optional<std::string> Win32Host::FindEntry(const std::string& name) {
   }
   FindClose(search);
   return utf16::ToUtf8(found.cFileName);
+}
+
+std::string Win32Host::FolderName() { return CurrentFolder(); }
+
+std::vector<std::string> Win32Host::ListEntries() {
+  WIN32_FIND_DATAW found;
+  const HANDLE search = FindFirstFileW(ExactPath("*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) Fail(NoteStep::Look, "notes", GetLastError());
+  std::vector<std::string> names;
+  do {
+    names.push_back(utf16::ToUtf8(found.cFileName));
+  } while (FindNextFileW(search, &found));
+  const DWORD error = GetLastError();
+  FindClose(search);
+  if (error != ERROR_NO_MORE_FILES) Fail(NoteStep::Look, "notes", error);
+  return names;
+}
+
+TemplateText Win32Host::ReadTemplate(const std::string& name, std::size_t limit) {
+  // Links are followed; a folder opens too (backup semantics), to be told
+  // as one.
+  const HANDLE file = CreateFileW(ExactPath(name).c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND) return {};
+    return {"", "cannot be read: " + SystemMessage(error)};
+  }
+  BY_HANDLE_FILE_INFORMATION information{};
+  std::string bytes(limit + 1, '\0');
+  DWORD size = 0;
+  const bool described = GetFileInformationByHandle(file, &information);
+  const bool folder = described && (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+  const bool fits = described && information.nFileSizeHigh == 0 && information.nFileSizeLow <= limit;
+  const bool read = !folder && fits &&
+                    ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &size, nullptr);
+  const DWORD error = GetLastError();
+  CloseHandle(file);
+  if (folder) return {"", "is a folder"};
+  // Larger than it may be, or grown past it since it was looked at.
+  if (described && (!fits || size > limit)) {
+    return {"", "is larger than " + std::to_string(limit / 1024) + " KiB"};
+  }
+  if (!read) return {"", "cannot be read: " + SystemMessage(error)};
+  return {bytes.substr(0, size), ""};
 }
 
 std::unique_ptr<PendingNote> Win32Host::CreatePending(const std::string& name) {

@@ -18,9 +18,13 @@ std::string SystemMessage(unsigned long error, const std::string& subject = "");
 
 class Win32Host : public DayNoteHost {
  public:
+  std::string LineEnd() const override { return "\r\n"; }  // as text mode stores "\n"
+  std::string FolderName() override;
   Seconds Now() override;
   std::optional<std::tm> LocalTime(Seconds time) override;
   std::optional<std::string> FindEntry(const std::string& name) override;
+  std::vector<std::string> ListEntries() override;
+  TemplateText ReadTemplate(const std::string& name, std::size_t limit) override;
   std::unique_ptr<PendingNote> CreatePending(const std::string& name) override;
   void Open(const std::string& name) override;
 };

@@ -1,7 +1,8 @@
 // A host made of memory: a clock that reads out a list of times, a UTC
-// calendar, a folder whose entries are a map, a file layer that fails on
-// demand at a chosen step, a rival start that saves the note at a chosen
-// step, and an opener that records what it was asked.
+// calendar, a folder whose entries are a map, a template given as it is, a
+// file layer that fails on demand at a chosen step, a rival start that
+// saves the note at a chosen step, and an opener that records what it was
+// asked.
 #pragma once
 
 #include <algorithm>
@@ -10,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "civil.h"
+#include "daynote/days.h"
 #include "daynote/host.h"
 
 namespace fake {
@@ -35,6 +36,12 @@ class Host : public daynote::DayNoteHost {
   std::set<daynote::NoteStep> fail_at;        // the steps that throw NoteError
   std::optional<daynote::NoteStep> rival_at;  // another start saves the note just before it
   std::vector<std::string> saved_unflushed;   // notes named before their content was flushed
+  std::string line_end = "\n";
+  daynote::TemplateText template_text;        // what ReadTemplate gives
+  std::vector<std::string> templates_read;    // the names it was asked for, with their limits
+
+  std::string LineEnd() const override { return line_end; }
+  std::string FolderName() override { return "/fake"; }
 
   daynote::Seconds Now() override {
     const std::size_t i = static_cast<std::size_t>(clock_reads++);
@@ -45,12 +52,12 @@ class Host : public daynote::DayNoteHost {
     if (calendar_fails) return std::nullopt;
     if (calendar_gives) return calendar_gives;
     const std::int64_t days = time >= 0 ? time / 86400 : (time - 86399) / 86400;
-    const civil::Date date = civil::CivilFromDays(days);
+    const daynote::Date date = daynote::DateFromDays(days);
     std::tm local{};
     local.tm_year = static_cast<int>(date.year - 1900);
     local.tm_mon = date.month - 1;
     local.tm_mday = date.day;
-    local.tm_wday = civil::WeekdayFromDays(days);
+    local.tm_wday = daynote::WeekdayOf(days);
     const std::int64_t second_of_day = time - days * 86400;
     local.tm_hour = static_cast<int>(second_of_day / 3600);
     local.tm_min = static_cast<int>(second_of_day / 60 % 60);
@@ -61,6 +68,18 @@ class Host : public daynote::DayNoteHost {
   std::optional<std::string> FindEntry(const std::string& name) override {
     Step(daynote::NoteStep::Look, name);
     return Find(name);
+  }
+
+  std::vector<std::string> ListEntries() override {
+    Step(daynote::NoteStep::Look, "notes");
+    std::vector<std::string> names;
+    for (const auto& entry : entries) names.push_back(entry.first);
+    return names;
+  }
+
+  daynote::TemplateText ReadTemplate(const std::string& name, std::size_t limit) override {
+    templates_read.push_back(name + " " + std::to_string(limit));
+    return template_text;
   }
 
   std::unique_ptr<daynote::PendingNote> CreatePending(const std::string& name) override {
@@ -132,7 +151,7 @@ class Host : public daynote::DayNoteHost {
 
 inline daynote::Seconds AtUtc(std::int64_t year, int month, int day, int hour = 12, int minute = 0,
                               int second = 0) {
-  return civil::DaysFromCivil(year, month, day) * 86400 + hour * 3600 + minute * 60 + second;
+  return daynote::DaysFromDate({year, month, day}) * 86400 + hour * 3600 + minute * 60 + second;
 }
 
 }  // namespace fake

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
+#include "daynote/command_line.h"
+
 #include "fake_host.h"
 
 namespace {
@@ -29,14 +33,155 @@ TEST_F(LaunchTest, MakesTheNoteOnlyWhereNoEntryHasItsNameAndOpensWhatIsThere) {
       {kName, Kind::Fifo, ""},
       {"2002_09_14.TXT", Kind::File, "mine"}};
   for (const auto& [name, kind, content] : cases) {
-    host.entries.clear(), host.opened.clear();
+    host.entries.clear(), host.opened.clear(), host.templates_read.clear();
     if (kind) host.entries[name] = fake::Entry{*kind, content};
     daynote::OpenTodaysNote(host);
     ASSERT_EQ(host.entries.size(), 1u) << name;
     EXPECT_TRUE(host.entries[name].kind == kind.value_or(Kind::File)) << name;
     EXPECT_EQ(host.entries[name].content, content) << name;
     EXPECT_EQ(host.opened, std::vector<std::string>{name}) << name;
+    // Only a note being made reads the template.
+    EXPECT_EQ(host.templates_read.size(), kind ? 0u : 1u) << name;
   }
+}
+
+// The command line as a summary: what it asks for, or what is wrong with it.
+std::string Described(const std::string& words, bool slash_help = false) {
+  std::vector<std::string> arguments;
+  std::istringstream split(words);
+  for (std::string word; split >> word;) arguments.push_back(word);
+  const daynote::CommandLine line = daynote::ParseCommandLine(arguments, slash_help);
+  using Action = daynote::CommandLine::Action;
+  if (line.action == Action::kMisused) return "misused: " + line.problem;
+  const daynote::DaySpec& day = line.request.day;
+  std::string text = line.action == Action::kHelp      ? "help "
+                     : line.action == Action::kVersion ? "version "
+                                                       : "note ";
+  text += day.date ? daynote::IsoDate(*day.date)
+                   : (day.offset < 0 ? "" : "+") + std::to_string(day.offset);
+  if (line.request.neighbour != daynote::Neighbour::kNone) {
+    text += line.request.neighbour == daynote::Neighbour::kPrevious ? " previous" : " next";
+  }
+  return text + (line.print_path ? " path" : "") + (line.folder ? " in " + *line.folder : "");
+}
+
+// Options anywhere before "--", clustered or apart, shortened while unambiguous; each DATE form,
+// and each way a DATE or the line can be wrong, in one message.
+TEST(CommandLine, ReadsEveryFormAndNamesWhatIsWrong) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"", "note +0"},
+      {"-d 2024-02-29 --pre notes", "note 2024-02-29 previous in notes"},
+      {"notes --date=0001-01-01 -p", "note 0001-01-01 path in notes"},
+      {"-dyesterday --next --next", "note -1 next"},
+      {"--da TOMORROW -d today", "note +0"},
+      {"-pd -1", "note -1 path"},
+      {"--date=+007 -- -x", "note +7 in -x"},
+      {"-d -000000000000 -", "note +0 in -"},
+      {"-ph -- -x", "help +0 path in -x"},
+      {"--vers --help", "help +0"},
+      {"-V /?", "version +0 in /?"},
+      {"-d 2023-02-29", "misused: invalid date '2023-02-29': the calendar has no such day"},
+      {"-d 2026-13-01", "misused: invalid date '2026-13-01': the calendar has no such day"},
+      {"-d 2026-04-31", "misused: invalid date '2026-04-31': the calendar has no such day"},
+      {"-d 0000-01-01", "misused: date '0000-01-01' is outside the years 1 to 9999"},
+      {"-d +1000000000", "misused: date '+1000000000' is outside the years 1 to 9999"},
+      {"-d 2026-1-01", "misused: invalid date '2026-1-01': give YYYY-MM-DD, today, yesterday, "
+                       "tomorrow, +N or -N"},
+      {"--date=+1d", "misused: invalid date '+1d': give YYYY-MM-DD, today, yesterday, tomorrow, "
+                     "+N or -N"},
+      {"-p -d", "misused: option '-d' requires an argument"},
+      {"--date", "misused: option '--date' requires an argument"},
+      {"--previous --n", "misused: options '--previous' and '--next' cannot be given together"},
+      {"--p", "misused: option '--p' is ambiguous; possibilities: '--previous' '--path'"},
+      {"--pa=me", "misused: option '--path' takes no argument"},
+      {"-pVx", "misused: unknown option '-x'"},
+      {"--frobnicate", "misused: unknown option '--frobnicate'"},
+      {"-- -x two", "misused: extra operand 'two'"},
+  };
+  for (const auto& [words, expected] : cases) EXPECT_EQ(Described(words), expected) << words;
+  EXPECT_EQ(Described("/? notes", true), "help +0 in notes");
+}
+
+// Another day's note is named and headed as today's would be on that day, counted from the local
+// date across month, year and leap-day edges; past the years a note can be named for, nothing is
+// made.
+TEST_F(LaunchTest, AnotherDaysNoteIsCountedFromTodaysLocalDate) {
+  const std::tuple<daynote::Seconds, const char*, const char*> cases[] = {
+      {fake::AtUtc(2027, 1, 1, 0, 0, 0), "-1", "2026/12/31   Thursday"},
+      {fake::AtUtc(2024, 3, 1), "yesterday", "2024/02/29   Thursday"},
+      {fake::AtUtc(2023, 3, 1, 23, 59, 59), "-1", "2023/02/28   Tuesday"},
+      {fake::AtUtc(2026, 12, 31), "tomorrow", "2027/01/01   Friday"},
+      {fake::AtUtc(2026, 12, 8), "2000-02-29", "2000/02/29   Tuesday"},
+      {fake::AtUtc(2026, 12, 8), "+0", "2026/12/08   Tuesday"},
+      {fake::AtUtc(1, 1, 1), "-1", nullptr},
+      {fake::AtUtc(9999, 12, 31), "+1", nullptr},
+  };
+  for (const auto& [now, date, header] : cases) {
+    host = fake::Host{};
+    host.readings = {now};
+    const daynote::CommandLine line = daynote::ParseCommandLine({"-d", date});
+    if (!header) {
+      EXPECT_THROW(daynote::MakeNote(host, line.request), daynote::DateRangeError) << date;
+      EXPECT_TRUE(host.entries.empty()) << date;
+      continue;
+    }
+    std::string name = std::string(header, 10) + ".txt";
+    std::replace(name.begin(), name.end(), '/', '_');
+    EXPECT_EQ(daynote::MakeNote(host, line.request).name, name) << date;
+    EXPECT_EQ(host.entries[name].content, std::string(header) + "\n\n") << date;
+    EXPECT_EQ(host.clock_reads, 1) << date;
+  }
+}
+
+// Of the entries, only names of real days in the note's own form are notes; of two spellings of
+// a day, the note's own is taken. Neither neighbour is ever made, and a missing one is said.
+TEST_F(LaunchTest, ThePreviousAndNextNotesAreTheNearestRealNotes) {
+  const std::vector<std::string> names = {
+      "2026_12_01.txt", "2026_12_05.TXT", "2026_12_05.txt", ".2026_12_07.txt.k3x9qa",
+      "2026_12_07.txt.bak", "2026_02_30.txt", "02026_12_06.txt", "2026_12_6.txt", "notes.txt",
+      "2026_12_10.txt", "2027_01_01.Txt", "template.txt", "2026-12-07.txt"};
+  const auto near = [&](daynote::Date day, daynote::Neighbour neighbour) {
+    return daynote::NeighbourNote(names, day, neighbour).value_or("none");
+  };
+  using daynote::Neighbour;
+  EXPECT_EQ(near({2026, 12, 8}, Neighbour::kPrevious), "2026_12_05.txt");
+  EXPECT_EQ(near({2026, 12, 5}, Neighbour::kPrevious), "2026_12_01.txt");
+  EXPECT_EQ(near({2026, 12, 1}, Neighbour::kPrevious), "none");
+  EXPECT_EQ(near({2026, 12, 1}, Neighbour::kNext), "2026_12_05.txt");
+  EXPECT_EQ(near({2026, 12, 10}, Neighbour::kNext), "2027_01_01.Txt");
+  EXPECT_EQ(near({2027, 1, 1}, Neighbour::kNext), "none");
+
+  host.readings = {fake::AtUtc(2026, 12, 8)};
+  for (const std::string& name : names) host.entries[name] = fake::Entry{};
+  const daynote::NoteRequest previous{{}, Neighbour::kPrevious};
+  EXPECT_EQ(daynote::MakeNote(host, previous).name, "2026_12_05.txt");
+  host.entries.erase("2026_12_01.txt"), host.entries.erase("2026_12_05.TXT");
+  host.entries.erase("2026_12_05.txt");
+  try {
+    daynote::MakeNote(host, previous);
+    ADD_FAILURE() << "a previous note was found";
+  } catch (const daynote::NoNoteError& error) {
+    EXPECT_STREQ(error.what(), "no note before 2026-12-08 in /fake");
+  }
+  EXPECT_EQ(host.entries.size(), names.size() - 3);
+  host.fail_at = {NoteStep::Look};
+  EXPECT_THROW(daynote::MakeNote(host, {{}, Neighbour::kNext}), daynote::NoteError);
+}
+
+// A new note is its header, with the host's line ends, then the template's bytes as they are; a
+// template the host cannot use leaves the header alone, and is told.
+TEST_F(LaunchTest, ANewNoteIsItsHeaderAndThenTheTemplate) {
+  host.line_end = "\r\n";
+  host.template_text = {"- [ ] plan\n\nline two", ""};
+  EXPECT_TRUE(daynote::MakeNote(host).warnings.empty());
+  EXPECT_EQ(host.entries[kName].content, "2002/09/14   Saturday\r\n\r\n- [ ] plan\n\nline two");
+  EXPECT_EQ(host.templates_read, std::vector<std::string>{"template.txt 65536"});
+  host.entries.clear();
+  host.template_text = {"", "is larger than 64 KiB"};
+  EXPECT_EQ(daynote::MakeNote(host).warnings,
+            std::vector<std::string>{
+                "2002_09_14.txt was made with its header alone: template.txt is larger than 64 KiB"});
+  EXPECT_EQ(host.entries[kName].content, "2002/09/14   Saturday\r\n\r\n");
 }
 
 // Every step in turn fails, with another start saving the note before each step in turn (or not at
@@ -60,8 +205,8 @@ TEST_F(LaunchTest, ANoteIsWholeOrAbsentWhateverFailsAndWhoeverSavesFirst) {
       if (failure) host.fail_at = rival ? std::set{*failure} : std::set{*failure, NoteStep::Remove};
       std::string message, warning;
       try {
-        const daynote::TodaysNote note = daynote::MakeTodaysNote(host);
-        warning = note.warning;
+        const daynote::ChosenNote note = daynote::MakeNote(host);
+        for (const std::string& told : note.warnings) warning += told;
         host.Open(note.name);
       } catch (const daynote::NoteError& error) {
         message = error.what();

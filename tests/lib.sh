@@ -28,6 +28,7 @@ finish() {
 [ -n "${WINEPREFIX:-}" ] || export TZ=QRN$(h=$(date -u +%-H); printf %+d $((h < 12 ? h + 12 : h - 36)))
 today=$(date +%Y_%m_%d).txt
 header=$(LC_ALL=C date '+%Y/%m/%d   %A')
+yesterday=$(date -d yesterday +%Y_%m_%d).txt yesterday_header=$(LC_ALL=C date -d yesterday '+%Y/%m/%d   %A')
 
 # A recording xdg-open first on PATH, in a graphical session so that quorvin
 # chooses it: it appends the path it is given to $RECORD, the size of the
@@ -57,21 +58,25 @@ rt_sigaction,rt_sigprocmask,clone,clone3,wait4 "${@:2}" "$1" 3>&- 4>&- 5>&- 6>&-
     s/\.[0-9_]+\.txt\.[0-9a-z]{6}/.copy/g; s/null", O_(RD|WR)ONLY/null \1/; s/(AT_FDCWD|O_WRONLY|O_RDONLY|O_CLOEXEC|0666|AT_SYMLINK_FOLLOW|RENAME_)[|, ]*//g
     s/[",()]+/ /g; s/\| / /g; s/ +/ /g; s/ $//' "$scratch/trace" | tr '\n' ';')"
 }
+template="openat template.txt O_NOCTTY|O_NONBLOCK ENOENT"
 synced="openat . O_DIRECTORY = 4;fsync 4;close 4;close 3;CHLD:DFL;INT:IGN;QUIT:IGN;BLOCK ~[];spawn;\
 SETMASK [];wait;QUIT:DFL;INT:DFL;CHLD:DFL;"
 
 # STARTS starts of quorvin at once, ROUNDS times, each round in a new folder
-# under the current one: one note, and no opener ever finds it other than
-# whole (LF or CR LF line ends). Openers that the system starts on its own
-# are given 5 seconds to say what they found.
+# under the current one (holding template.txt with CROWD_TEMPLATE and a line
+# end, if set): one note, and no opener ever finds it other than whole (LF
+# or CR LF line ends). Openers that the system starts on its own are given 5
+# seconds to say what they found.
 check_crowds() {  # check_crowds QUORVIN ROUNDS STARTS [EMPTY="0 ": or empty, the header still coming]
   local round notes=0 sizes=0 whole
   : > "$RECORD.sizes"
   for round in $(seq "$2"); do
     mkdir "crowd-$round" && cd "crowd-$round" || return
+    [ -z "${CROWD_TEMPLATE:-}" ] || printf '%s\n' "$CROWD_TEMPLATE" > template.txt
     for _ in $(seq "$3"); do "$1" & done
     wait
-    [ "$(ls -A)" = "$today" ] && [ "$(tr -d '\r' < "$today")" = "$header" ] && notes=$((notes + 1))
+    [ "$(ls -A | grep -vx template.txt)" = "$today" ] &&
+      [ "$(tr -d '\r' < "$today")" = "$header${CROWD_TEMPLATE:+$'\n\n'$CROWD_TEMPLATE}" ] && notes=$((notes + 1))
     whole=$(wc -c < "$today")
     cd ..
   done

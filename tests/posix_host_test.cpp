@@ -13,7 +13,6 @@
 #include <limits>
 #include <set>
 
-#include "civil.h"
 #include "daynote/launch.h"
 
 static bool next_reading_fails = false;  // else time() reads the clock as the C library does
@@ -46,8 +45,10 @@ TEST(PosixHostCalendar, NamesEveryDayOfFourCenturiesInTheLocalZone) {
                         {"Asia/Kathmandu", 20, 1},
                         {"Australia/Lord_Howe", 20, 1},
                         {"Asia/Tokyo", 20, 1}};
-  const std::int64_t first = civil::DaysFromCivil(1970, 1, 1);
-  const std::int64_t last = civil::DaysFromCivil(2400, 12, 31);
+  const std::int64_t first = daynote::DaysFromDate({1970, 1, 1});
+  const std::int64_t last = daynote::DaysFromDate({2400, 12, 31});
+  static const char* const kWeekdays[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
+                                          "Thursday", "Friday", "Saturday"};
   FixedClockHost host(0);
   for (const Zone& zone : zones) {
     setenv("TZ", zone.name, 1);
@@ -58,11 +59,11 @@ TEST(PosixHostCalendar, NamesEveryDayOfFourCenturiesInTheLocalZone) {
       const daynote::NoteStamp stamp = daynote::MakeNoteStamp(host);
 
       const std::int64_t local_days = days + zone.day_shift;
-      const civil::Date date = civil::CivilFromDays(local_days);
+      const daynote::Date date = daynote::DateFromDays(local_days);
       char expected[64];  // the name, then the header after its date
       std::snprintf(expected, sizeof expected, "%04lld_%02d_%02d.txt|   %s\n\n",
                     static_cast<long long>(date.year), date.month, date.day,
-                    civil::WeekdayName(civil::WeekdayFromDays(local_days)));
+                    kWeekdays[daynote::WeekdayOf(local_days)]);
       const std::string got =
           daynote::NoteFileName(stamp) + "|" + daynote::NoteHeader(stamp).substr(10);
       if (got != expected) {
@@ -148,12 +149,35 @@ TEST_F(PosixHostFolder, ACopyIsUnseenUntilSavedAndNeverReplacesAnEntry) {
 // Without /proc (as posix_host_copy_kept runs it) an append-only folder keeps the hidden copy.
 TEST_F(PosixHostFolder, AHiddenNameLeftBesideAWholeNoteIsAWarning) {
   if (access("/proc/self/fd", F_OK) == 0 || std::system("chattr +a .") != 0) GTEST_SKIP();
-  const daynote::TodaysNote note = daynote::MakeTodaysNote(host_);
+  const daynote::ChosenNote note = daynote::MakeNote(host_);
   const std::string listing = Listing(), copy = listing.substr(0, note.name.size() + 8);
   EXPECT_EQ(listing, copy + " " + note.name + " ");
   // The note was linked, not written again under its name.
   EXPECT_TRUE(std::filesystem::equivalent(copy, note.name));
-  EXPECT_EQ(note.warning, "cannot remove " + copy + " in " + folder_ + ": Operation not permitted");
+  EXPECT_EQ(note.warnings, std::vector<std::string>{"cannot remove " + copy + " in " + folder_ +
+                                                     ": Operation not permitted"});
+}
+
+// A template is a regular file, or a link to one, of at most the limit; anything else is refused
+// with its reason, and nothing blocks (a FIFO without a writer).
+TEST_F(PosixHostFolder, ReadsATemplateOnlyFromARegularFileWithinTheLimit) {
+  const std::tuple<const char*, std::string, const char*> cases[] = {
+      {"true", "", ""},
+      {"printf 'a\\r\\n\\0b' > t", std::string("a\r\n\0b", 5), ""},
+      {"mkdir d && printf x > d/t && ln -s d/t t", "x", ""},
+      {"head -c 65536 /dev/zero | tr '\\0' x > t", std::string(65536, 'x'), ""},
+      {"head -c 65537 /dev/zero > t", "", "is larger than 64 KiB"},
+      {"mkfifo t", "", "is not a regular file"},
+      {"ln -s /dev/zero t", "", "is not a regular file"},
+      {"mkdir t", "", "is a folder"},
+      {"ln -s gone t", "", "is a link to nothing"},
+      {"ln -s t t", "", "cannot be read: Too many levels of symbolic links"},
+  };
+  for (const auto& [make, bytes, problem] : cases) {
+    ASSERT_EQ(std::system((std::string("rm -rf t d && ") + make).c_str()), 0) << make;
+    const daynote::TemplateText text = host_.ReadTemplate("t", 65536);
+    EXPECT_EQ(std::tie(text.bytes, text.problem), std::tie(bytes, problem)) << make;
+  }
 }
 
 }  // namespace

@@ -17,14 +17,15 @@ opened() { cat "$RECORD"; }
 # without the terminal's carriage returns.
 on_terminal() { script -qec "$1" /dev/null < /dev/null | tr -d '\r'; return "${PIPESTATUS[0]}"; }
 
-# Closed standard streams are taken first; the note is whole on disk before it is named, its name
-# before the opener starts; and the opener's, not quorvin's, are Ctrl-C and Ctrl-\ meanwhile.
+# Closed standard streams are taken first; the template is looked for, without waiting on what it
+# is; the note is whole on disk before it is named, its name before the opener starts; and the
+# opener's, not quorvin's, are Ctrl-C and Ctrl-\ meanwhile.
 fresh calls
 if [ -z "${QUORVIN_SANITIZED:-}" ]; then  # a sanitized build makes calls of its own, and no strace
 check "a start's calls in order" same "$(calls "$quorvin" <&- 2>&-)" "0;openat /dev/null RD;openat \
-/dev/null WR = 2;openat . O_TMPFILE = 3;XFSZ:IGN;write 3;XFSZ:DFL;fsync 3;linkat /proc/self/fd/3 $today;$synced"
+/dev/null WR = 2;$template;openat . O_TMPFILE = 3;XFSZ:IGN;write 3;XFSZ:DFL;fsync 3;linkat /proc/self/fd/3 $today;$synced"
 check "where no link is made, the note is made under its name, then flushed, then its folder" \
-  same "$(rm "$today"; calls "$quorvin" -e inject=linkat:error=EPERM)" "0;openat . O_TMPFILE = 3;XFSZ:IGN;write 3;\
+  same "$(rm "$today"; calls "$quorvin" -e inject=linkat:error=EPERM)" "0;$template;openat . O_TMPFILE = 3;XFSZ:IGN;write 3;\
 XFSZ:DFL;fsync 3;linkat /proc/self/fd/3 $today EPERM;XFSZ:IGN;BLOCK ~[XFSZ RTMIN RT_1];openat $today \
 O_CREAT|O_EXCL|O_NOFOLLOW = 4;XFSZ:IGN;write 4;XFSZ:IGN;fsync 4;close 4;SETMASK [];XFSZ:DFL;$synced"
 for case in "fsync:error=EIO|:" "linkat:error=EPERM -e inject=fsync:error=EIO:when=2|:" "linkat:error=EPERM -e \
@@ -57,10 +58,12 @@ check "--version: exit 0, the version and licence" same "$?:$out" \
   "0:quorvin $3"$'\nCopyright (C) 2026 Quorvin. MIT licence.'
 out=$("$quorvin" -ph -- -x)
 check "-ph: exit 0, the usage with every option and exit status" same "$?:$(grep -c -e '^  -p, --path ' -e \
-  '^  -h, --help ' -e '^  -V, --version ' -e '^2 it is ready but could not be opened, 64 the command line is wrong\.$' \
-  <<< "$out"):${out%%$'\n'*}" "0:4:Usage: quorvin [OPTION]... [FOLDER]"
+  '^  -h, --help ' -e '^  -V, --version ' -e '^  -d, --date=DATE ' -e '^      --previous ' -e '^      --next ' \
+  -e '^64 the command line is wrong\.$' <<< "$out"):${out%%$'\n'*}" "0:7:Usage: quorvin [OPTION]... [FOLDER]"
 for case in "--frobnicate:unknown option '--frobnicate'" "-pVx:unknown option '-x'" \
-  "--pa=me:option '--path' takes no argument" "-- -x two:extra operand 'two'"; do
+  "--pa=me:option '--path' takes no argument" "-- -x two:extra operand 'two'" \
+  "-d 2023-02-29:invalid date '2023-02-29': the calendar has no such day" \
+  "--date=-3000000:date '-3000000' is outside the years 1 to 9999"; do
   message=$("$quorvin" ${case%%:*} 2>&1 > /dev/null | tr '\0' @; exit "${PIPESTATUS[0]}")
   check "quorvin ${case%%:*}: exit 64, one line and a hint on standard error" same "$?:$message" \
     "64:quorvin: ${case#*:}"$'\nTry \'quorvin --help\'.'
@@ -76,7 +79,7 @@ check "-p -- -x, input closed, prints exactly the note's full path in -x, exit 0
 # 127 and 129: only a shell's 127 means "not found", its 129 SIGHUP. Started with SIGINT ignored and
 # blocked (as a background job is), the opener still gets Ctrl-C's default: it is an editor's to decide.
 # Neither a German locale, nor a parent ignoring SIGCHLD, nor closed standard streams change a thing.
-upper=${today%.txt}.TXT cannot_write="quorvin: cannot write to standard output:"
+upper=${today%.txt}.TXT cannot_write="quorvin: cannot write to standard output:" cr=$'\r'
 while IFS='|' read -r case command expected; do
   fresh "$case" && message=$(eval "$command" 2>&1)
   check "$case: exit, output, entries, contents, opened" same "$?:$message:$(find . -mindepth 1 -printf \
@@ -100,6 +103,15 @@ closed-streams|"$quorvin" >&- 2>&- <&-|0::f $today,:$header||:$scratch/closed-st
 missing-folder|"$quorvin" missing|1:quorvin: cannot use folder missing: No such file or directory:::
 path-unwritable|timeout 5 "$quorvin" --path >&-|1:$cannot_write Bad file descriptor:f $today,:$header||:
 version-unwritable|timeout 5 "$quorvin" --version > /dev/full|1:$cannot_write No space left on device:::
+yesterday|"$quorvin" -d yesterday|0::f $yesterday,:$yesterday_header||:$scratch/yesterday/$yesterday
+previous|touch 2026_02_30.txt 9999_12_31.txt "$yesterday".bak 2001_01_01.TXT && "$quorvin" --previous --date \
+tomorrow -p|0:$scratch/previous/2001_01_01.TXT:f 2001_01_01.TXT,f 2026_02_30.txt,f $yesterday.bak,f 9999_12_31.txt,::
+next|touch 9999_12_31.txt && "$quorvin" --next -d 9999-12-31|1:quorvin: no note after 9999-12-31 in $scratch/next:f 9999_12_31.txt,::
+template|printf 'a\r\nb' > ../t && ln -s ../t template.txt && "$quorvin"|0::f $today,l template.txt,:$header||a$cr|b:$scratch/template/$today
+fifo-template|mkfifo template.txt && "$quorvin"|0:quorvin: warning: $today was made with its header alone: template.txt is not \
+a regular file:f $today,p template.txt,:$header||:$scratch/fifo-template/$today
+large-template|head -c 65537 /dev/zero > ../large && ln -s ../large template.txt && "$quorvin"|0:quorvin: warning: $today was \
+made with its header alone: template.txt is larger than 64 KiB:f $today,l template.txt,:$header||:$scratch/large-template/$today
 CASES
 
 fresh readonly-parent && mkdir sub && cd sub && chattr +i . 2>/dev/null &&
@@ -196,6 +208,7 @@ CASES
 
 fresh crowds
 check_crowds "$quorvin" 5 40
+CROWD_TEMPLATE=$'- [ ] plan\n\nthanks:' check_crowds "$quorvin" 3 20
 
 fresh kills
 check_kills "$quorvin" "$killer" 400

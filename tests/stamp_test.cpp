@@ -44,7 +44,7 @@ TEST(NoteStamp, NamesNoDayTheCalendarDoesNotHave) {
     for (int month = 0; month < 12; ++month) {
       std::tm& day = host.calendar_gives.emplace();
       day.tm_year = year - 1900, day.tm_mon = month;
-      day.tm_mday = civil::CivilFromDays(civil::DaysFromCivil(year, month + 2, 1) - 1).day;
+      day.tm_mday = daynote::DateFromDays(daynote::DaysFromDate({year, month + 2, 1}) - 1).day;
       EXPECT_NO_THROW(daynote::MakeNoteStamp(host)) << year << "/" << month + 1;
       ++day.tm_mday;
       EXPECT_THROW(daynote::MakeNoteStamp(host), daynote::ClockError) << year << "/" << month + 1;

@@ -90,6 +90,28 @@ TEST_F(Win32HostFolder, WritesANewNoteInTextModeAndOpensIt) {
   EXPECT_EQ(host.opened, std::vector<std::string>{"2002_09_14.txt"});
 }
 
+// A template is a file of at most the limit, read as its bytes; a folder or a larger file is
+// refused with its reason, and none at all is no problem. A listing finds every entry, by its
+// whole name (not on the FAT disk, which takes only ASCII names).
+TEST_F(Win32HostFolder, ReadsATemplateWithinTheLimitAndFindsEveryEntryOfTheFolder) {
+  daynote::Win32Host host;
+  const auto read = [&] {
+    const daynote::TemplateText text = host.ReadTemplate("t.txt", 4);
+    return text.bytes + "|" + text.problem;
+  };
+  EXPECT_EQ(read(), "|");
+  MakeFile("t.txt", "a\nb\r\n");
+  EXPECT_EQ(read(), "|is larger than 0 KiB");
+  MakeFile("t.txt", "a\n\r\n");
+  EXPECT_EQ(read(), "a\n\r\n|");
+  ASSERT_TRUE(DeleteFileA("t.txt") && CreateDirectoryA("t.txt", nullptr));
+  EXPECT_EQ(read(), "|is a folder");
+  CloseHandle(CreateFileW(L"\u0141\u00f3d\u017a.txt", GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+  std::vector<std::string> names = host.ListEntries();
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{".", "..", "t.txt", "\xc5\x81\xc3\xb3" "d\xc5\xba.txt"}));
+}
+
 TEST_F(Win32HostFolder, FindsEntriesWhateverTheirCaseKindOrVisibility) {
   daynote::Win32Host host;
   EXPECT_EQ(host.FindEntry("2002_09_14.txt"), std::nullopt);
@@ -117,7 +139,7 @@ TEST_F(Win32HostFolder, ACopyNeverReplacesAnEntryAndVanishesUnlessSaved) {
   EXPECT_EQ(Listing(), "TAKEN.TXT ");
 
   auto note = host.CreatePending("mine.txt");
-  note->Write("2002/09/14   Saturday\n\n");
+  note->Write("2002/09/14   Saturday\r\n\n");  // bytes, stored as they are
   note->Flush();
   EXPECT_EQ(GetFileAttributesW(L"mine.txt"), INVALID_FILE_ATTRIBUTES);
   note->Save();
@@ -126,7 +148,7 @@ TEST_F(Win32HostFolder, ACopyNeverReplacesAnEntryAndVanishesUnlessSaved) {
   note.reset();
   EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_TIMEOUT) << "the copy's handle closed twice";
   EXPECT_EQ(Listing(), "TAKEN.TXT mine.txt ");
-  EXPECT_EQ(Read("mine.txt"), "2002/09/14   Saturday\r\n\r\n");
+  EXPECT_EQ(Read("mine.txt"), "2002/09/14   Saturday\r\n\n");
 }
 
 // Stopped for good after each step of saving, as by a crash or a logoff, a
@@ -136,7 +158,7 @@ TEST(Win32HostStopped, SavesUpToItsStepAndWaits) {
   if (!steps) GTEST_SKIP() << "run by AStartStoppedAtAnyStepLeavesNoCopy";
   daynote::Win32Host host;
   auto note = host.CreatePending("2002_09_14.txt");
-  if (*steps > '0') note->Write("2002/09/14   Saturday\n\n");
+  if (*steps > '0') note->Write("2002/09/14   Saturday\r\n\r\n");
   if (*steps > '1') note->Flush();
   if (*steps > '2') note->Save();
   SetEvent(OpenEventW(EVENT_MODIFY_STATE, FALSE, L"quorvin-stopped"));

@@ -53,15 +53,16 @@ own_calls() {  # the exit status, then the calls, each ending ";"
     for (i = 1; i <= n; i++) call = call (i > 1 ? "," : "") (i == 1 && args[i] in handle ? handle[args[i]] : \
       args[i] ~ /^00(0[1-9a-f]|[1-9a-f])/ || (i == 4 && call ~ /SetInformation|SetFileInformation/) ? "*" : args[i])
   }
-  / ret=004/ && /:Ret / { sub(/.*retval=/, ""); sub(/ .*/, ""); if (call ~ /^CreateFileW/) $0 = handle[$0] = "h" ++handles
+  / ret=004/ && /:Ret / { sub(/.*retval=/, ""); sub(/ .*/, ""); if (call ~ /^CreateFileW/ && $0 != "ffffffff") $0 = handle[$0] = "h" ++handles
     print call ") = " ($0 ~ /^00(0[1-9a-f]|[1-9a-f])/ ? "*" : $0) }
   /SHELL_execute mask/ && index($0, thread) == 1 { sub(/.*SHELL_execute /, ""); sub(/ class=.*/, ""); print }' "$scratch/relay" | tr '\n' ';'
 }
-# The window takes its icons, large and small; the note is written and
-# flushed in a copy the system deletes when it is closed, named by a link,
-# and opened by name in a single-threaded COM apartment, the shell to finish
-# before the window asks to be closed.
-copy="SendMessageW(*,00000080,00000001,*) = 00000000;SendMessageW(*,00000080,00000000,*) = 00000000;CreateFileW(.$today.*,\
+# The window takes its icons, large and small; the template is looked for;
+# the note is written and flushed in a copy the system deletes when it is
+# closed, named by a link, and opened by name in a single-threaded COM
+# apartment, the shell to finish before the window asks to be closed.
+copy="SendMessageW(*,00000080,00000001,*) = 00000000;SendMessageW(*,00000080,00000000,*) = 00000000;CreateFileW(template.*,\
+80000000,00000007,00000000,00000003,02000000,00000000) = ffffffff;CreateFileW(.$today.*,\
 40010000,00000005,00000000,00000001,04000080,00000000) = h1;WriteFile(h1,*,$(printf %08x $((${#header} + 4))),*\
 ,00000000) = 00000001;FlushFileBuffers(h1) = 00000001;NtSetInformationFile(h1,*,*,*,0000000b) = "
 opened_here() { echo "CoInitializeEx(00000000,00000006) = 00000000;mask=0x00000500 hwnd=00000000 verb=L\"open\" \
@@ -87,9 +88,10 @@ else echo "SKIP: no FAT disk through FUSE"; fi
 
 fresh existing && printf 'my line\r\n' > "$today" && touch -d '2001-01-01 10:00' "$today"
 before=$(stat -c '%s %Y' "$today"):$(md5sum < "$today")
-wine "$program" --some argument
-check "an existing note is opened, untouched byte for byte and time for time" \
+(cd / && wine "$program" "$(windows_path "$folder")")
+check "an existing note in the folder given is opened, untouched byte for byte and time for time" \
   same "$(recorded):$(stat -c '%s %Y' "$today"):$(md5sum < "$today")" "$(windows_path "$folder/$today"):$before"
+
 
 fresh program-folder && mkdir beside current && cp "$program" beside/Quorvin.exe && printf 'stale\r\n' > "beside/$today"
 (cd current && wine ../beside/Quorvin.exe)
@@ -170,23 +172,26 @@ wait_until_ended() { for _ in $(seq 100); do ended && return; sleep 0.1; done; }
 # focus; then wait for the window to go, so that the next step starts from the state it expects.
 press_ok() { xdotool windowfocus --sync "$1" key "${2:-Return}" 2> /dev/null && wait_until_gone "$1"; }
 post() { wine "$tool" post "$@" 2> /dev/null; }
-start() {  # start FOLDER: Quorvin in FOLDER, in the background, traced; sets pid
-  (cd "$1" && WINEDEBUG=+relay exec wine "$program" 2> "$scratch/relay") &
+start() {  # start FOLDER [ARGUMENT]...: Quorvin in FOLDER, in the background, traced; sets pid
+  (cd "$1" && WINEDEBUG=+relay exec wine "$program" "${@:2}" 2> "$scratch/relay") &
   pid=$!
 }
 exit_status() { wait_until_ended; ended || kill "$pid"; wait "$pid"; }
 
-# A start in FOLDER that says TEXT in one message, then ends with STATUS: at
-# once for 2 (not opened), after the main window that stays for 1 (not made).
-said_once() {  # said_once WHY FOLDER TEXT STATUS
-  start "$2"
+# A start in FOLDER, given ARGUMENTS, that says TEXT (or what begins so, where
+# it ends in "...") in one message, then ends with STATUS: at once, but after
+# the main window that stays where a start without arguments could not make
+# the note (1).
+said_once() {  # said_once WHY FOLDER TEXT STATUS [ARGUMENT]...
+  start "$2" "${@:5}"
   local box dialog text
   box=$(wait_for_window Quorvin)
-  text=$(ask text Quorvin)
-  check "$1: the message says so" same "$(tr -d '\n' <<< "$text")" "$3"
-  longest=$(awk '!/ / { n = length > n ? length : n } END { print n }' <<< "$text")  # of the runs it broke
+  text=$(ask text Quorvin | tr -d '\n')
+  [ "${3%...}" = "$3" ] || text=${text:0:$((${#3} - 3))}...
+  check "$1: the message says so" same "$text" "$3"
+  longest=$(ask text Quorvin | awk '!/ / { n = length > n ? length : n } END { print n }')  # of the runs it broke
   [ -n "$box" ] && width=$(box_width Quorvin) && press_ok "$box"
-  [ "$4" = 1 ] && dialog=$(wait_for_window Quorvin "$box") && [ -n "$dialog" ] && press_ok "$dialog"
+  [ "$4$#" = 14 ] && dialog=$(wait_for_window Quorvin "$box") && [ -n "$dialog" ] && press_ok "$dialog"
   exit_status
   check "$1: exit status $4 after one message" same "$?:$(windows_named Quorvin)" "$4:"
 }
@@ -225,6 +230,29 @@ but Windows cannot open it:$(windows_path "$folder/$today")The filename cannot b
 rm "$WINEPREFIX/dosdevices/q:"
 register "$recorder_command"
 
+# The folder as an argument is taken as it is, %NAME% and all; a template's bytes follow the header
+# as they are; yesterday's note is headed as today's would be then; --previous opens the newest
+# earlier note and makes none.
+fresh arguments && notes=$folder/'%USERNAME% notes' && mkdir "$notes" && printf -- '- [ ] plan\n' > "$notes/template.txt"
+touch "$notes/2001_01_01.txt" "$notes/2026_02_30.txt" && start / "$(windows_path "$notes")" && exit_status
+check "a folder named %USERNAME% notes given: exit 0, today's note made there with the template, and opened" \
+  same "$?:$(cat "$notes/$today"):$(recorded)" "0:$(printf '%s\r\n\r\n- [ ] plan' "$header"):$(windows_path "$notes/$today")"
+for case in "--date=yesterday:$yesterday" "--previous:$yesterday" "--prev --date=$(date -d yesterday +%F):2001_01_01.txt"; do
+  rm -f "$record" && start "$notes" ${case%:*} && exit_status
+  check "${case%:*}: exit 0, ${case#*:} opened" same "$?:$(recorded)" "0:$(windows_path "$notes/${case#*:}")"
+done
+check "yesterday's note is headed as on that day; nothing else made" same "$(cat "$notes/$yesterday"):$(ls "$notes" | wc -l)" \
+  "$(printf '%s\r\n\r\n- [ ] plan' "$yesterday_header"):5"
+said_once "no note before 2001" "$notes" "No note before 2001-01-01 in $(windows_path "$notes")." 1 --previous -d 2001-01-01
+said_once "a missing folder" "$notes" "Cannot use folder missing: File not found." 1 missing
+said_once "--path" "$notes" "Option '--path' prints the note's path, and Quorvin.exe has no console to print on.Quorvin /? \
+shows how to start it." 64 --path
+said_once "a day that is not there" "$notes" "Invalid date '2023-02-29': the calendar has no such day.Quorvin /? shows \
+how to start it." 64 -d 2023-02-29
+said_once "/?" "$notes" "Quorvin [options] [folder]Opens today's note (YYYY_MM_DD.txt) in the folder given..." 0 /?
+said_once "--version" "$notes" "Quorvin 1.0.0.1Copyright (C) 2026 Quorvin. MIT licence." 0 -V
+check "answers and refusals make nothing" same "$(ls "$notes" | wc -l)" 5
+
 # A note path of 259 characters is legal, and made; Wine's shell cannot open
 # it, which is said in full in a box that fits the screen. The program runs
 # from a path of 261 characters, which it reads in full for its name.
@@ -252,8 +280,8 @@ chattr +i "$refusing" 2> /dev/null || refusing=/sys/kernel
 start "$refusing"
 message_box=$(wait_for_window Quorvin)
 check "a failure to create the note shows a message naming the note, the folder as Windows names it, the reason, \
-an icon, owned by the main window, after one try" same "$(box_text):$(ask icon Quorvin):$(grep -c 'Call KERNEL32.CreateFileW' \
-  "$scratch/relay")" "Cannot create $today in $(windows_path "$refusing"): Access denied.:1 1:1"
+an icon, owned by the main window, after one try" same "$(box_text):$(ask icon Quorvin):$(grep 'Call KERNEL32.CreateFileW' \
+  "$scratch/relay" | grep -cF ".$today.")" "Cannot create $today in $(windows_path "$refusing"): Access denied.:1 1:1"
 import -window root "$artifacts/failure-message.png" 2> /dev/null
 [ -n "$message_box" ] && press_ok "$message_box"
 dialog=$(wait_for_window Quorvin "$message_box")

@@ -1,0 +1,132 @@
+#include "daynote/command_line.h"
+
+namespace daynote {
+namespace {
+
+struct LongOption {
+  const char* name;
+  char letter;  // the short option it stands for, or its own mark
+  bool takes_value;
+};
+constexpr LongOption kLongOptions[] = {{"date", 'd', true},     {"previous", '<', false},
+                                       {"next", '>', false},    {"path", 'p', false},
+                                       {"help", 'h', false},    {"version", 'V', false}};
+
+// The long option `word` ("--pa") names, exactly or as the only one it
+// begins; none, with `problem` set, otherwise.
+const LongOption* FindLongOption(const std::string& word, std::string& problem) {
+  const std::string name = word.substr(2);
+  std::vector<const LongOption*> begun;
+  for (const LongOption& option : kLongOptions) {
+    if (name == option.name) return &option;
+    if (std::string(option.name).compare(0, name.size(), name) == 0) begun.push_back(&option);
+  }
+  if (begun.size() == 1) return begun[0];
+  if (begun.empty()) {
+    problem = "unknown option '" + word + "'";
+  } else {
+    problem = "option '" + word + "' is ambiguous; possibilities:";
+    for (const LongOption* option : begun) problem += std::string(" '--") + option->name + "'";
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+CommandLine ParseCommandLine(const std::vector<std::string>& arguments, bool slash_help) {
+  CommandLine line;
+  std::vector<std::string> operands;
+  bool help = false, version = false;
+  std::optional<Neighbour> neighbour;
+  const auto misused = [&](const std::string& problem) {
+    line.action = CommandLine::Action::kMisused;
+    line.problem = problem;
+    return line;
+  };
+  // Takes the option `letter`, with `value` where it takes one; false, with
+  // the line misused, when the value is wrong.
+  const auto take = [&](char letter, const std::string& value) {
+    std::string problem;
+    switch (letter) {
+      case 'd': {
+        const std::optional<DaySpec> day = ParseDate(value, &problem);
+        if (!day) return misused(problem), false;
+        line.request.day = *day;
+        return true;
+      }
+      case '<':
+      case '>': {
+        const Neighbour chosen = letter == '<' ? Neighbour::kPrevious : Neighbour::kNext;
+        if (neighbour && *neighbour != chosen) {
+          return misused("options '--previous' and '--next' cannot be given together"), false;
+        }
+        neighbour = chosen;
+        return true;
+      }
+      case 'p':
+        return line.print_path = true;
+      case 'h':
+        return help = true;
+      default:
+        return version = true;
+    }
+  };
+
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& word = arguments[i];
+    if (word == "--") {
+      operands.insert(operands.end(), arguments.begin() + static_cast<long>(i) + 1, arguments.end());
+      break;
+    }
+    if (word.compare(0, 2, "--") == 0) {
+      const std::size_t equals = word.find('=');
+      std::string problem;
+      const LongOption* option = FindLongOption(word.substr(0, equals), problem);
+      if (!option) return misused(problem);
+      std::string value;
+      if (equals != std::string::npos) {
+        if (!option->takes_value) {
+          return misused(std::string("option '--") + option->name + "' takes no argument");
+        }
+        value = word.substr(equals + 1);
+      } else if (option->takes_value) {
+        if (++i == arguments.size()) {
+          return misused(std::string("option '--") + option->name + "' requires an argument");
+        }
+        value = arguments[i];
+      }
+      if (!take(option->letter, value)) return line;
+    } else if (word.size() > 1 && word[0] == '-') {
+      for (std::size_t at = 1; at < word.size(); ++at) {
+        const char letter = word[at];
+        if (letter == 'd') {
+          // The value is the rest of the word, or else the next word.
+          std::string value = word.substr(at + 1);
+          if (value.empty() && ++i == arguments.size()) {
+            return misused("option '-d' requires an argument");
+          }
+          if (!take('d', value.empty() ? arguments[i] : value)) return line;
+          break;
+        }
+        if (letter != 'p' && letter != 'h' && letter != 'V') {
+          return misused(std::string("unknown option '-") + letter + "'");
+        }
+        take(letter, "");
+      }
+    } else if (slash_help && word == "/?") {
+      help = true;
+    } else {
+      operands.push_back(word);
+    }
+  }
+  if (operands.size() > 1) return misused("extra operand '" + operands[1] + "'");
+  if (!operands.empty()) line.folder = operands[0];
+  line.request.neighbour = neighbour.value_or(Neighbour::kNone);
+  // Help and the version are asked for before anything is done.
+  line.action = help      ? CommandLine::Action::kHelp
+                : version ? CommandLine::Action::kVersion
+                          : CommandLine::Action::kNote;
+  return line;
+}
+
+}  // namespace daynote
