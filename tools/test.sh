@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what the tests need, builds everything (the Linux command and the
 # 32-bit Windows program) and runs every test: natively, again under
-# AddressSanitizer and UndefinedBehaviorSanitizer, then under Wine on a
+# AddressSanitizer and UndefinedBehaviorSanitizer, the command line's fuzzer
+# for half a minute, then under Wine on a
 # private X display with a private Wine prefix; clang-tidy over the product
 # code; last, that the packages build reproducibly. The test builds stop at
 # any compiler warning (QUORVIN_WERROR); users' builds and the packages only
@@ -21,6 +22,7 @@ ctest --preset native
 cmake --preset sanitize -DQUORVIN_WERROR=ON > /dev/null
 cmake --build --preset sanitize -j "$(nproc)"
 ctest --preset sanitize
+tests/fuzz_test.sh 30
 
 cmake --preset win32 -DQUORVIN_WERROR=ON > /dev/null
 cmake --build --preset win32 -j "$(nproc)"
