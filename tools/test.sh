@@ -2,11 +2,10 @@
 # Installs what the tests need, builds everything (the Linux command and the
 # 32-bit Windows program) and runs every test: natively, again under
 # AddressSanitizer and UndefinedBehaviorSanitizer, the command line's fuzzer
-# for half a minute, then under Wine on a
-# private X display with a private Wine prefix; clang-tidy over the product
-# code; last, that the packages build reproducibly. The test builds stop at
-# any compiler warning (QUORVIN_WERROR); users' builds and the packages only
-# warn.
+# for half a minute, then under Wine on a private X display with a private
+# Wine prefix; clang-tidy over the product code; last, that the packages
+# build reproducibly. The test builds stop at any compiler warning
+# (QUORVIN_WERROR); users' builds and the packages only warn.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/deps.sh test
