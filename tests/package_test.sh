@@ -47,11 +47,16 @@ check "the launcher entry passes desktop-file-validate" desktop-file-validate "$
 check "the launcher entry's icon is installed" \
   test -s "$scratch/root/usr/share/icons/hicolor/scalable/apps/$(sed -n 's/^Icon=//p' "$entry").svg"
 (export HOME=$scratch/home PATH=$scratch/root/usr/bin:$PATH
- eval "$(sed -n 's/^Exec=//p' "$entry")")
+ eval "$(sed -n '1,/^Exec=/ s/^Exec=//p' "$entry")")
 check "the launcher entry makes and opens today's note in ~/notes" same \
-  "$?:$(cat "$scratch/home/notes/$today"):$(sed 1d "$RECORD")" "0:$header:$scratch/home/notes/$today"
-(cd "$scratch/home/notes" && unset HOME && eval "$(sed -n 's/^Exec=//p' "$entry")" 2> /dev/null)
-check "without HOME the launcher entry makes no folder named ~" same "$?:$(ls -A "$scratch/home/notes")" "2:$today"
+  "$?:$(cat "$scratch/home/notes/$today"):$(sed -n 2p "$RECORD")" "0:$header:$scratch/home/notes/$today"
+touch "$scratch/home/notes/2001_01_01.txt"
+(export HOME=$scratch/home PATH=$scratch/root/usr/bin:$PATH
+ eval "$(sed -n '/^\[Desktop Action previous\]/,$ s/^Exec=//p' "$entry")")
+check "the launcher's Previous note action opens the note before today's" \
+  same "$?:$(sed -n 3p "$RECORD")" "0:$scratch/home/notes/2001_01_01.txt"
+(cd "$scratch/home/notes" && unset HOME && eval "$(sed -n '1,/^Exec=/ s/^Exec=//p' "$entry")" 2> /dev/null)
+check "without HOME the launcher entry makes no folder named ~" same "$?:$(ls -A "$scratch/home/notes" | tr "\n" " ")" "2:2001_01_01.txt $today "
 check "the installed man page renders without warnings" \
   same "$(zcat "$scratch/root/usr/share/man/man1/quorvin.1.gz" | mandoc -T lint -W warning 2>&1)" ""
 finish
