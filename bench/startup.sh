@@ -58,10 +58,13 @@ hyperfine -N --warmup 3 --runs 30 --export-json "$work/times.json" \
   -n "quorvin, packaged" "$work/repeat $batch $packaged" \
   -n "C floor, dynamic" "$work/repeat $batch $work/floor-dynamic" > /dev/null
 
+# --previous lists the folder once: against a plain start in the same folder,
+# where the previous note is the oldest of 20000 entries.
 for i in $(seq 20000); do : > "$work/crowded/other_$i.txt"; done
-(cd "$work/crowded" && "$quorvin")
+(cd "$work/crowded" && : > 2001_01_01.txt && "$quorvin")
 (cd "$work/crowded" && hyperfine -N --warmup 3 --runs 30 --export-json "$work/crowded.json" \
-  -n "quorvin, 20000 files" "$work/repeat $batch $quorvin" > /dev/null)
+  -n "quorvin, 20000 files" "$work/repeat $batch $quorvin" \
+  -n "--previous, 20000 files" "$work/repeat $batch $quorvin --previous" > /dev/null)
 
 median() { python3 -c "import json,sys; r=json.load(open(sys.argv[1]))['results']; print(r[int(sys.argv[2])]['median'])" "$@"; }
 q=$(median "$work/times.json" 0)
@@ -75,8 +78,11 @@ done
 awk -v p="$(median "$work/times.json" 5)" -v f="$(median "$work/times.json" 6)" \
   'BEGIN { printf "  %-22s %5.2fx   (target: within 1.05x)\n", "packaged/dynamic floor", p / f }'
 crowded=$(median "$work/crowded.json" 0)
+previous=$(median "$work/crowded.json" 1)
 awk -v t="$crowded" -v q="$q" -v b="$batch" \
   'BEGIN { printf "  %-22s %8.1f us   against an ordinary folder %5.2fx\n", "quorvin, 20000 files", t / b * 1e6, t / q }'
+awk -v t="$previous" -v c="$crowded" -v b="$batch" \
+  'BEGIN { printf "  %-22s %8.1f us   against a plain start there %5.2fx\n", "--previous, 20000 files", t / b * 1e6, t / c }'
 
 printf '\nPeak memory (maximum resident set):\n'
 programs=(quorvin "$quorvin" floor "$work/floor" "quorvin, packaged" "$packaged"

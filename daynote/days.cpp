@@ -32,8 +32,9 @@ Date DateFromDays(std::int64_t days) {
 int WeekdayOf(std::int64_t days) { return static_cast<int>((days % 7 + 11) % 7); }
 
 bool IsRealDate(std::int64_t year, int month, int day) {
-  static const int kDaysInMonth[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  if (month < 1 || month > 12 || day < 1 || day > kDaysInMonth[month - 1]) return false;
+  // By month; a month 0 has no days.
+  static const int kDaysInMonth[] = {0, 31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  if (month < 1 || month > 12 || day < 1 || day > kDaysInMonth[month]) return false;
   const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
   return month != 2 || day < 29 || leap;
 }

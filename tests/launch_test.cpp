@@ -71,7 +71,7 @@ TEST(CommandLine, ReadsEveryFormAndNamesWhatIsWrong) {
   const std::pair<const char*, const char*> cases[] = {
       {"", "note +0"},
       {"-d 2024-02-29 --pre notes", "note 2024-02-29 previous in notes"},
-      {"notes --date=0001-01-01 -p", "note 0001-01-01 path in notes"},
+      {"notes --date=0001-10-10 -p", "note 0001-10-10 path in notes"},
       {"-dyesterday --next --next", "note -1 next"},
       {"--da TOMORROW -d today", "note +0"},
       {"-pd -1", "note -1 path"},
@@ -138,7 +138,8 @@ TEST_F(LaunchTest, AnotherDaysNoteIsCountedFromTodaysLocalDate) {
 TEST_F(LaunchTest, ThePreviousAndNextNotesAreTheNearestRealNotes) {
   const std::vector<std::string> names = {
       "2026_12_01.txt", "2026_12_05.TXT", "2026_12_05.txt", ".2026_12_07.txt.k3x9qa",
-      "2026_12_07.txt.bak", "2026_02_30.txt", "02026_12_06.txt", "2026_12_6.txt", "notes.txt",
+      "2026_12_07.txt.bak", "2026_02_30.txt", "2026_00_09.txt", "02026_12_06.txt", "2026_12_6.txt",
+      "notes.txt", "10000_01_01.txt",
       "2026_12_10.txt", "2027_01_01.Txt", "template.txt", "2026-12-07.txt"};
   const auto near = [&](daynote::Date day, daynote::Neighbour neighbour) {
     return daynote::NeighbourNote(names, day, neighbour).value_or("none");

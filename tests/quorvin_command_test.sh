@@ -169,11 +169,13 @@ fresh "no desktop's \"notes\""
 printf '#!/bin/sh\nprintf "%%s|" "$0" "$@" > "$RECORD"\n' > "$scratch/bin/stand-in" && chmod +x "$scratch/bin/stand-in"
 (unset DISPLAY WAYLAND_DISPLAY VISUAL; EDITOR=: "$quorvin")
 check "EDITOR=: makes the note whole and opens nothing" same "$?:$(cat "$today"):$(opened)" "0:$header:"
-for redirect in '< /dev/null' '<&-' '> /dev/null'; do
+for redirect in '< /dev/null' '<&-' '> /dev/null' '-d yesterday <&-'; do
   message=$(unset DISPLAY WAYLAND_DISPLAY; VISUAL=stand-in on_terminal "\"\$quorvin\" $redirect")
+  status=$? note="today's note $folder/$today" listing="$today "
+  [ "${redirect#-d}" = "$redirect" ] || note="the note $folder/$yesterday" listing="$yesterday $today "
   check "no desktop, $redirect: exit 2, the note ready, no editor started" \
-    same "$?:$message:$(opened):$(ls -A)" "2:quorvin: today's note $folder/$today is ready, but \
-there is no desktop to open it in and no terminal for an editor ('quorvin --path' prints its path)::$today"
+    same "$status:$message:$(opened):$(ls -A | tr '\n' ' ')" "2:quorvin: $note is ready, but there is no desktop \
+to open it in and no terminal for an editor ('quorvin --path' prints its path)::$listing"
 done
 cp "$scratch/bin/stand-in" "$scratch/bin/sensible-editor" && cp "$scratch/bin/stand-in" "$scratch/bin/vi"
 for editor in sensible-editor vi; do  # only stand-ins on PATH: no real editor ever starts
