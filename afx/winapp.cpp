@@ -93,11 +93,22 @@ std::string AfxBreakLongRuns(const std::string& text, std::size_t width) {
   return lines;
 }
 
+std::string AfxFitLines(const std::string& text, std::size_t lines) {
+  std::vector<std::size_t> starts{0};  // of each line
+  for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1)) {
+    starts.push_back(at + 1);
+  }
+  if (starts.size() <= lines) return text;
+  const std::size_t head = lines / 2, tail = lines - head - 1;
+  return text.substr(0, starts[head]) + "\xE2\x80\xA6\n" + text.substr(starts[starts.size() - tail]);
+}
+
 int AfxMessageBox(const std::string& text, UINT type) {
   CWnd* main = AfxGetMainWnd();
   const std::string title = theOneApp ? theOneApp->m_appName : std::string();
   return ::MessageBoxW(main ? main->m_hWnd : nullptr,
-                       utf16::FromUtf8(AfxBreakLongRuns(text, kMessageLineWidth)).c_str(),
+                       utf16::FromUtf8(AfxFitLines(AfxBreakLongRuns(text, kMessageLineWidth),
+                                                   kMessageLines)).c_str(),
                        utf16::FromUtf8(title).c_str(), type);
 }
 

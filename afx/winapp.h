@@ -54,6 +54,12 @@ int AfxMessageBox(const std::string& text, UINT type = MB_OK | MB_ICONEXCLAMATIO
 // widest characters still fit a 1024-pixel screen.
 constexpr std::size_t kMessageLineWidth = 48;
 std::string AfxBreakLongRuns(const std::string& text, std::size_t width);
+// A box taller than the screen hides its button. A text of more than
+// `lines` lines keeps its first and last ones, with a line "…" for the
+// rest. A box may wrap a line of 48 wide characters once more, so 20 lines
+// are what a 768-pixel screen surely holds.
+constexpr std::size_t kMessageLines = 20;
+std::string AfxFitLines(const std::string& text, std::size_t lines);
 HINSTANCE AfxGetInstanceHandle();
 CWnd* AfxGetMainWnd();
 

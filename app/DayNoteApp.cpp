@@ -2,8 +2,6 @@
 
 #include "app/DayNoteDlg.h"
 #include "app/user32_imports.h"
-#include "daynote/utf16.h"
-#include "daynote/win32_host.h"
 #include "res/resource.h"
 
 // Made before WinMain, which finds and runs it, as MFC programs do.
@@ -55,7 +53,7 @@ BOOL CDayNoteApp::InitInstance() {
   const daynote::CommandLine command =
       daynote::ParseCommandLine(AfxCommandLineArguments(), /*slash_help=*/true);
   if (!TakeCommandLine(command)) return FALSE;
-  CDayNoteDlg dlg(command.request);
+  CDayNoteDlg dlg(command);
   m_pMainWnd = &dlg;
   dlg.DoModal();  // OK or cancelled, the program ends the same way
   m_pMainWnd = nullptr;
@@ -73,7 +71,7 @@ bool CDayNoteApp::TakeCommandLine(const daynote::CommandLine& command) {
   }
   if (!problem.empty()) {
     m_exitCode = kUsageError;
-    ReportException(problem + ".\n\nQuorvin /? shows how to start it");
+    ReportUsageError(problem);
     return false;
   }
   if (command.action != Action::kNote) {
@@ -84,13 +82,9 @@ bool CDayNoteApp::TakeCommandLine(const daynote::CommandLine& command) {
                   MB_OK | MB_ICONINFORMATION);
     return false;
   }
-  // The folder is the user's to make: a mistyped name must not become a
-  // folder of notes.
-  if (command.folder && !::SetCurrentDirectoryW(utf16::FromUtf8(*command.folder).c_str())) {
-    m_exitCode = 1;
-    ReportException("cannot use folder " + *command.folder + ": " +
-                    daynote::SystemMessage(::GetLastError()));
-    return false;
-  }
   return true;
+}
+
+void ReportUsageError(const std::string& problem) {
+  AfxGetApp()->ReportException(problem + ".\n\nQuorvin /? shows how to start it");
 }

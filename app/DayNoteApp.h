@@ -13,11 +13,13 @@ class CDayNoteApp : public CWinApp {
 
  private:
   // Says what the command line asks for that needs no note (help, the
-  // version, a mistake) and enters the folder it names; false, with the
-  // exit status set, when the run ends there.
+  // version, a mistake); false, with the exit status set, when it does.
   bool TakeCommandLine(const daynote::CommandLine& command);
 
   // As the Linux command's: 0 opened, 1 not made or found, 2 not opened,
   // 64 a wrong command line.
   int m_exitCode = 0;
 };
+
+// A wrong command line, in one message that says how to start Quorvin.
+void ReportUsageError(const std::string& problem);

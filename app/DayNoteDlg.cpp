@@ -3,8 +3,10 @@
 #include "afx/paintdc.h"
 #include "afx/winapp.h"
 #include "app/AboutBox.h"
+#include "app/DayNoteApp.h"
 #include "app/icon_position.h"
 #include "daynote/launch.h"
+#include "daynote/utf16.h"
 #include "daynote/win32_host.h"
 #include "res/resource.h"
 
@@ -14,10 +16,10 @@ ON_WM_PAINT()
 ON_WM_QUERYDRAGICON()
 END_MESSAGE_MAP()
 
-CDayNoteDlg::CDayNoteDlg(daynote::NoteRequest request, CWnd* pParent)
+CDayNoteDlg::CDayNoteDlg(daynote::CommandLine command, CWnd* pParent)
     : CDialog(IDD_QUORVIN_DIALOG, pParent),
       m_hIcon(::LoadIconW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME))),
-      m_request(request) {}
+      m_command(std::move(command)) {}
 
 BOOL CDayNoteDlg::OnInitDialog() {
   CDialog::OnInitDialog();
@@ -30,13 +32,17 @@ BOOL CDayNoteDlg::OnInitDialog() {
   // reports it and the window stays open until the user dismisses it. A
   // note that is ready but cannot be opened, one that is not there to be
   // found, or a day that cannot have one, is said once, and the run ends.
-  daynote::Win32Host host;
+  daynote::Win32Host host(daynote::NoteTitle(m_command.request));
   try {
-    const daynote::ChosenNote note = daynote::MakeNote(host, m_request);
-    // What the user should know of the note is said before it opens.
-    for (const std::string& warning : note.warnings) AfxGetApp()->ReportException(warning);
-    host.Open(note.name);
-    m_exitCode = 0;
+    // A DATE whose day can have no note is the command line's fault, whatever the folder.
+    const daynote::SettledRequest request = daynote::SettleRequest(host, m_command.request);
+    if (EnterFolder()) {
+      const daynote::ChosenNote note = daynote::MakeNote(host, request);
+      // What the user should know of the note is said before it opens.
+      for (const std::string& warning : note.warnings) AfxGetApp()->ReportException(warning);
+      host.Open(note.name);
+      m_exitCode = 0;
+    }
   } catch (const daynote::OpenerError& error) {
     m_exitCode = 2;
     AfxGetApp()->ReportException(error.what());
@@ -45,12 +51,25 @@ BOOL CDayNoteDlg::OnInitDialog() {
     AfxGetApp()->ReportException(error.what());
   } catch (const daynote::DateRangeError& error) {
     m_exitCode = 64;
-    AfxGetApp()->ReportException(error.what());
+    ReportUsageError(error.what());
   }
 
   // Posted, not sent: the modal run takes it before it would show the window.
   PostMessage(WM_CLOSE);
   return TRUE;
+}
+
+// The folder is the user's to make: a mistyped name must not become a
+// folder of notes.
+bool CDayNoteDlg::EnterFolder() {
+  if (!m_command.folder ||
+      ::SetCurrentDirectoryW(utf16::FromUtf8(*m_command.folder).c_str())) {
+    return true;
+  }
+  m_exitCode = 1;
+  AfxGetApp()->ReportException("cannot use folder " + *m_command.folder + ": " +
+                               daynote::SystemMessage(::GetLastError()));
+  return false;
 }
 
 void CDayNoteDlg::OnSysCommand(UINT nID, LPARAM) {

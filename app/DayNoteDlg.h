@@ -4,12 +4,13 @@
 #pragma once
 
 #include "afx/dialog.h"
-#include "daynote/launch.h"
+#include "daynote/command_line.h"
 
 class CDayNoteDlg : public CDialog {
  public:
-  // The note of `request`: today's unless it says otherwise.
-  explicit CDayNoteDlg(daynote::NoteRequest request = {}, CWnd* pParent = nullptr);
+  // The note the command line asks for, in the folder it names: today's,
+  // in the current folder, unless it says otherwise.
+  explicit CDayNoteDlg(daynote::CommandLine command = {}, CWnd* pParent = nullptr);
 
   // 0 the note is ready and the shell took it, 1 the note could not be
   // made or found, 2 it is ready but could not be opened, 64 the day asked
@@ -22,8 +23,11 @@ class CDayNoteDlg : public CDialog {
   void OnPaint();
   HICON OnQueryDragIcon();
 
+  // Enters the folder given; false, once said, when it cannot be used.
+  bool EnterFolder();
+
   HICON m_hIcon;  // belongs to the program's resources: never destroyed
-  daynote::NoteRequest m_request;
+  daynote::CommandLine m_command;
   int m_exitCode = 1;
 
   DECLARE_MESSAGE_MAP()

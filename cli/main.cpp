@@ -92,6 +92,17 @@ int main(int argc, char** argv) {
     case Action::kNote:
       break;
   }
+  // A DATE whose day can have no note is the command line's fault, whatever the folder.
+  daynote::SettledRequest request;
+  try {
+    daynote::PosixHost clock({});
+    request = daynote::SettleRequest(clock, options.request);
+  } catch (const daynote::DateRangeError& error) {
+    return Misused(error.what());
+  } catch (const std::exception& error) {
+    cli::Report(error.what());
+    return kNoteMissing;
+  }
   // The folder is the user's to make: a mistyped name must not become a
   // folder of notes.
   if (options.folder && chdir(options.folder->c_str()) != 0) {
@@ -105,9 +116,7 @@ int main(int argc, char** argv) {
   daynote::PosixHost host(choice.opener);
   daynote::ChosenNote note;
   try {
-    note = daynote::MakeNote(host, options.request);
-  } catch (const daynote::DateRangeError& error) {
-    return Misused(error.what());
+    note = daynote::MakeNote(host, request);
   } catch (const std::exception& error) {
     cli::Report(error.what());
     return kNoteMissing;
@@ -125,10 +134,7 @@ int main(int argc, char** argv) {
     case cli::OpenerChoice::Kind::kNothing:
       return 0;
     case cli::OpenerChoice::Kind::kNoTerminal:
-      cli::Report(std::string(options.request.neighbour == daynote::Neighbour::kNone &&
-                                      !options.request.day.date && !options.request.day.offset
-                                  ? "today's note "
-                                  : "the note ") +
+      cli::Report(daynote::NoteTitle(options.request) + " " +
                   FullPath(note.name).value_or(note.name) +
                   " is ready, but there is no desktop to open it in and no terminal for an "
                   "editor ('quorvin --path' prints its path)");

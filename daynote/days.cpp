@@ -74,9 +74,9 @@ std::string OutsideTheYears(const std::string& text) {
 
 std::optional<DaySpec> ParseDate(const std::string& text, std::string* problem) {
   const std::string word = Lowered(text);
-  if (word == "today") return DaySpec{std::nullopt, 0};
-  if (word == "yesterday") return DaySpec{std::nullopt, -1};
-  if (word == "tomorrow") return DaySpec{std::nullopt, 1};
+  if (word == "today") return DaySpec{std::nullopt, 0, text};
+  if (word == "yesterday") return DaySpec{std::nullopt, -1, text};
+  if (word == "tomorrow") return DaySpec{std::nullopt, 1, text};
 
   if ((text[0] == '+' || text[0] == '-') && AllDigits(text, 1, text.size())) {
     const std::size_t first = text.find_first_not_of('0', 1);
@@ -88,7 +88,7 @@ std::optional<DaySpec> ParseDate(const std::string& text, std::string* problem) 
       return std::nullopt;
     }
     const std::int64_t days = std::stoll(digits);
-    return DaySpec{std::nullopt, text[0] == '-' ? -days : days};
+    return DaySpec{std::nullopt, text[0] == '-' ? -days : days, text};
   }
 
   if (text.size() == 10 && text[4] == '-' && text[7] == '-' && AllDigits(text, 0, 4) &&
@@ -100,7 +100,7 @@ std::optional<DaySpec> ParseDate(const std::string& text, std::string* problem) 
     } else if (!IsSupportedYear(date.year)) {
       *problem = OutsideTheYears(text);
     } else {
-      return DaySpec{date, 0};
+      return DaySpec{date, 0, text};
     }
     return std::nullopt;
   }

@@ -42,6 +42,7 @@ std::string OutsideTheYears(const std::string& text);
 struct DaySpec {
   std::optional<Date> date;  // none: `offset` days from today
   std::int64_t offset = 0;
+  std::string text = "today";  // as given, for messages
 };
 
 // Reads YYYY-MM-DD, today, yesterday, tomorrow, +N or -N; none, with

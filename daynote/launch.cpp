@@ -84,31 +84,43 @@ std::optional<std::string> NeighbourNote(const std::vector<std::string>& names, 
   return best;
 }
 
-ChosenNote MakeNote(DayNoteHost& host, const NoteRequest& request) {
+std::string NoteTitle(const NoteRequest& request) {
+  const bool today = request.neighbour == Neighbour::kNone && !request.day.date && !request.day.offset;
+  return today ? "today's note" : "the note";
+}
+
+SettledRequest SettleRequest(DayNoteHost& host, const NoteRequest& request) {
+  // A day of the calendar needs no clock.
+  if (request.day.date) return {DayStamp(0, *request.day.date), request.neighbour};
   const NoteStamp today = MakeNoteStamp(host);
   const std::optional<Date> day = ResolveDay(request.day, DateOf(today));
-  if (!day) {
-    throw DateRangeError(OutsideTheYears((request.day.offset < 0 ? "" : "+") +
-                                         std::to_string(request.day.offset)));
-  }
+  if (!day) throw DateRangeError(OutsideTheYears(request.day.text));
+  return {*day == DateOf(today) ? today : DayStamp(today.time, *day), request.neighbour};
+}
+
+ChosenNote MakeNote(DayNoteHost& host, const SettledRequest& request) {
   if (request.neighbour != Neighbour::kNone) {
     const bool before = request.neighbour == Neighbour::kPrevious;
-    if (std::optional<std::string> found = NeighbourNote(host.ListEntries(), *day, request.neighbour)) {
+    const Date day = DateOf(request.day);
+    if (std::optional<std::string> found = NeighbourNote(host.ListEntries(), day, request.neighbour)) {
       return {*found, {}};
     }
-    throw NoNoteError(std::string("no note ") + (before ? "before " : "after ") + IsoDate(*day) +
+    throw NoNoteError(std::string("no note ") + (before ? "before " : "after ") + IsoDate(day) +
                       " in " + host.FolderName());
   }
 
-  const NoteStamp stamp = *day == DateOf(today) ? today : DayStamp(today.time, *day);
-  const std::string name = NoteFileName(stamp);
+  const std::string name = NoteFileName(request.day);
   if (const std::optional<std::string> entry = host.FindEntry(name)) return {*entry, {}};
   ChosenNote note{name, {}};
-  const std::string content = NewNoteContent(host, stamp, name, note.warnings);
+  const std::string content = NewNoteContent(host, request.day, name, note.warnings);
   if (std::string left = SaveNewNote(host, name, content); !left.empty()) {
     note.warnings.push_back(std::move(left));
   }
   return note;
+}
+
+ChosenNote MakeNote(DayNoteHost& host, const NoteRequest& request) {
+  return MakeNote(host, SettleRequest(host, request));
 }
 
 void OpenTodaysNote(DayNoteHost& host) { host.Open(MakeNote(host).name); }

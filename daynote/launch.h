@@ -45,18 +45,35 @@ class NoNoteError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// A request whose day is settled: the stamp of the note's day.
+struct SettledRequest {
+  NoteStamp day;
+  Neighbour neighbour = Neighbour::kNone;
+};
+
+// How messages speak of the request's note: "today's note", or "the note".
+std::string NoteTitle(const NoteRequest& request);
+
 // The note a note's name belongs to among `names`: the newest before `day`,
 // or the oldest after it; of two spellings of one day, the note's own.
 std::optional<std::string> NeighbourNote(const std::vector<std::string>& names, const Date& day,
                                          Neighbour neighbour);
 
+// Settles the request's day: today's from one reading of the clock (which
+// throws ClockError when it cannot be read as a date), or the day a DATE
+// names. A day counted from today that falls outside the years a note can
+// be named for throws DateRangeError: the command line is at fault.
+SettledRequest SettleRequest(DayNoteHost& host, const NoteRequest& request);
+
 // Creates the request's note with its header (and the template) if no entry
 // of its name exists, or finds the neighbour asked for; opens nothing. A
 // note that exists is never written to, and a new one appears under its
-// name only once it is whole. Throws ClockError (the clock cannot be read
-// as a date), DateRangeError, NoNoteError, or NoteError (the note cannot be
-// looked up or made; no unfinished copy is left behind unless the message
-// says so). Once the note is there, a failed clean-up is only a warning.
+// name only once it is whole. Throws NoNoteError, or NoteError (the note
+// cannot be looked up or made; no unfinished copy is left behind unless the
+// message says so). Once the note is there, a failed clean-up is only a
+// warning.
+ChosenNote MakeNote(DayNoteHost& host, const SettledRequest& request);
+// Both in one; throws what either throws.
 ChosenNote MakeNote(DayNoteHost& host, const NoteRequest& request = {});
 
 // MakeNote for today's note, then asks the host to open it. OpenerError

@@ -94,6 +94,16 @@ bool IsWindowsFolder(const std::wstring& folder) {
          (folder.size() == length || folder[length] == L'\\');
 }
 
+// Windows starts a program in its own folder when it cannot use the one it
+// was asked for: no note is made or looked for there.
+void RefuseTheWindowsFolder(const std::string& name) {
+  if (IsWindowsFolder(CurrentFolderPath().value_or(L""))) {
+    throw NoteError(NoteStep::Look, name, CurrentFolder(),
+                    "notes are not kept in the Windows folder, where Windows starts a program "
+                    "when the folder it was to start in could not be used");
+  }
+}
+
 // The command that opens text files, as it is set up, whether or not its
 // program is there; none if none is set up.
 std::optional<std::wstring> TextFileCommand() {
@@ -344,11 +354,7 @@ std::optional<std::tm> Win32Host::LocalTime(Seconds time) {
 // The file-search API finds files and folders, hidden ones too, and compares
 // names as the file system does: without regard to case.
 std::optional<std::string> Win32Host::FindEntry(const std::string& name) {
-  if (IsWindowsFolder(CurrentFolderPath().value_or(L""))) {
-    throw NoteError(NoteStep::Look, name, CurrentFolder(),
-                    "notes are not kept in the Windows folder, where Windows starts a program "
-                    "when the folder it was to start in could not be used");
-  }
+  RefuseTheWindowsFolder(name);
   WIN32_FIND_DATAW found;
   const HANDLE search = FindFirstFileW(ExactPath(name).c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) {
@@ -366,10 +372,13 @@ std::optional<std::string> Win32Host::FindEntry(const std::string& name) {
 std::string Win32Host::FolderName() { return CurrentFolder(); }
 
 std::vector<std::string> Win32Host::ListEntries() {
+  RefuseTheWindowsFolder("notes");
   WIN32_FIND_DATAW found;
   const HANDLE search = FindFirstFileW(ExactPath("*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) Fail(NoteStep::Look, "notes", GetLastError());
   std::vector<std::string> names;
+  // A drive's root has no "." or "..": empty, it has no entry to find.
+  if (search == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_NOT_FOUND) return names;
+  if (search == INVALID_HANDLE_VALUE) Fail(NoteStep::Look, "notes", GetLastError());
   do {
     names.push_back(utf16::ToUtf8(found.cFileName));
   } while (FindNextFileW(search, &found));
@@ -387,8 +396,14 @@ TemplateText Win32Host::ReadTemplate(const std::string& name, std::size_t limit)
                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
-    if (error == ERROR_FILE_NOT_FOUND) return {};
-    return {"", "cannot be read: " + SystemMessage(error)};
+    if (error != ERROR_FILE_NOT_FOUND) return {"", "cannot be read: " + SystemMessage(error)};
+    // An entry that leads nowhere was meant to be one (Wine finds a link to
+    // nothing, and then has no more files).
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW(ExactPath(name).c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) FindClose(search);
+    const bool entry = search != INVALID_HANDLE_VALUE || GetLastError() == ERROR_NO_MORE_FILES;
+    return {"", entry ? "is a link to nothing" : ""};
   }
   BY_HANDLE_FILE_INFORMATION information{};
   std::string bytes(limit + 1, '\0');
@@ -438,7 +453,7 @@ void Win32Host::Open(const std::string& name) {
   if (execute(&request)) return;
   const DWORD error = GetLastError();
   if (!Reaches(ExtendedLengthPath(path))) {
-    throw OpenerError("today's note disappeared before Windows could open it:\n\n" +
+    throw OpenerError(title_ + " disappeared before Windows could open it:\n\n" +
                       utf16::ToUtf8(path) +
                       "\n\nIt was removed or moved meanwhile, or it is a link to nothing");
   }
@@ -469,7 +484,7 @@ void Win32Host::Open(const std::string& name) {
       reason = "The program set up to open text files cannot be started";
     reason += " (text files open with: " + utf16::ToUtf8(*command) + ")";
   }
-  throw OpenerError("today's note is ready, but Windows cannot open it:\n\n" + utf16::ToUtf8(path) +
+  throw OpenerError(title_ + " is ready, but Windows cannot open it:\n\n" + utf16::ToUtf8(path) +
                     "\n\n" + reason);
 }
 

@@ -18,6 +18,9 @@ std::string SystemMessage(unsigned long error, const std::string& subject = "");
 
 class Win32Host : public DayNoteHost {
  public:
+  // `title` is how messages speak of the note: "today's note", "the note".
+  explicit Win32Host(std::string title = "today's note") : title_(std::move(title)) {}
+
   std::string LineEnd() const override { return "\r\n"; }  // as text mode stores "\n"
   std::string FolderName() override;
   Seconds Now() override;
@@ -27,6 +30,9 @@ class Win32Host : public DayNoteHost {
   TemplateText ReadTemplate(const std::string& name, std::size_t limit) override;
   std::unique_ptr<PendingNote> CreatePending(const std::string& name) override;
   void Open(const std::string& name) override;
+
+ private:
+  std::string title_;
 };
 
 }  // namespace daynote

@@ -63,7 +63,7 @@ check "-ph: exit 0, the usage with every option and exit status" same "$?:$(grep
 for case in "--frobnicate:unknown option '--frobnicate'" "-pVx:unknown option '-x'" \
   "--pa=me:option '--path' takes no argument" "-- -x two:extra operand 'two'" \
   "-d 2023-02-29:invalid date '2023-02-29': the calendar has no such day" \
-  "--date=-3000000:date '-3000000' is outside the years 1 to 9999"; do
+  "--date=-3000000 missing:date '-3000000' is outside the years 1 to 9999"; do
   message=$("$quorvin" ${case%%:*} 2>&1 > /dev/null | tr '\0' @; exit "${PIPESTATUS[0]}")
   check "quorvin ${case%%:*}: exit 64, one line and a hint on standard error" same "$?:$message" \
     "64:quorvin: ${case#*:}"$'\nTry \'quorvin --help\'.'

@@ -154,7 +154,6 @@ check "no look-alike's note was touched" same "$(cat "${lookalikes[@]/%//$today}
 # user reads it.
 ask() { wine "$tool" "$@" 2> /dev/null | tr -d '\r'; }
 box_text() { ask text Quorvin | tr -d '\n'; }
-box_width() { ask rect "$1" | awk '{ print $3 - $1 }'; }
 # Where a window's centre is, to the pixel: halves are rounded down.
 halves() { awk '{ print int(($1 + $3) / 2), int(($2 + $4) / 2) }'; }
 centre() { ask rect "$1" | halves; }
@@ -179,9 +178,9 @@ start() {  # start FOLDER [ARGUMENT]...: Quorvin in FOLDER, in the background, t
 exit_status() { wait_until_ended; ended || kill "$pid"; wait "$pid"; }
 
 # A start in FOLDER, given ARGUMENTS, that says TEXT (or what begins so, where
-# it ends in "...") in one message, then ends with STATUS: at once, but after
-# the main window that stays where a start without arguments could not make
-# the note (1).
+# it ends in "...") in one message, then ends with STATUS: at once, or after
+# the main window that stays where the note could not be made or looked up
+# (a STATUS of "1 after the window").
 said_once() {  # said_once WHY FOLDER TEXT STATUS [ARGUMENT]...
   start "$2" "${@:5}"
   local box dialog text
@@ -190,10 +189,10 @@ said_once() {  # said_once WHY FOLDER TEXT STATUS [ARGUMENT]...
   [ "${3%...}" = "$3" ] || text=${text:0:$((${#3} - 3))}...
   check "$1: the message says so" same "$text" "$3"
   longest=$(ask text Quorvin | awk '!/ / { n = length > n ? length : n } END { print n }')  # of the runs it broke
-  [ -n "$box" ] && width=$(box_width Quorvin) && press_ok "$box"
-  [ "$4$#" = 14 ] && dialog=$(wait_for_window Quorvin "$box") && [ -n "$dialog" ] && press_ok "$dialog"
+  [ -n "$box" ] && rect=$(ask rect Quorvin) && width=$(awk '{ print $3 - $1 }' <<< "$rect") && press_ok "$box"
+  [ "$4" = "1 after the window" ] && dialog=$(wait_for_window Quorvin "$box") && [ -n "$dialog" ] && press_ok "$dialog"
   exit_status
-  check "$1: exit status $4 after one message" same "$?:$(windows_named Quorvin)" "$4:"
+  check "$1: exit status $4 after one message" same "$?:$(windows_named Quorvin)" "${4%% *}:"
 }
 # Ready but not opened: the message names the note and the reason. Where
 # no program is set up, the user is first offered a choice (Wine's fails).
@@ -227,6 +226,13 @@ said_once "a vanished note" "$folder" "Today's note disappeared before Windows c
 It was removed or moved meanwhile, or it is a link to nothing." 2
 fresh "self-link" && ln -s "$today" "$today" && said_once "a note that links to itself" "$folder" "Today's note is ready, \
 but Windows cannot open it:$(windows_path "$folder/$today")The filename cannot be resolved (text files open with: \"C:\\gone\\editor.exe\" \"%1\")." 2
+said_once "another day's note that cannot be opened" "$folder" "The note is ready, but Windows cannot open it:$(windows_path \
+  "$folder/$yesterday")The program set up to open text files cannot be found (text files open with: \"C:\\gone\\editor.exe\" \"%1\")." 2 -d -1
+# An empty drive, as a new USB stick is, holds no note before today's; the Windows folder is none to look in.
+fresh "empty drive" && ln -sfn "$folder" "$WINEPREFIX/dosdevices/q:"
+said_once "--previous on an empty drive" "$scratch" "No note before $(date +%F) in Q:\\." 1 --previous 'Q:\'
+said_once "--next in the Windows folder" "$scratch" "Cannot look for notes in C:\\windows: notes are not kept in the Windows folder, \
+where Windows starts a program when the folder it was to start in could not be used." "1 after the window" --next 'C:\windows'
 rm "$WINEPREFIX/dosdevices/q:"
 register "$recorder_command"
 
@@ -245,6 +251,10 @@ check "yesterday's note is headed as on that day; nothing else made" same "$(cat
   "$(printf '%s\r\n\r\n- [ ] plan' "$yesterday_header"):5"
 said_once "no note before 2001" "$notes" "No note before 2001-01-01 in $(windows_path "$notes")." 1 --previous -d 2001-01-01
 said_once "a missing folder" "$notes" "Cannot use folder missing: File not found." 1 missing
+long=$(printf 'm%.0s' $(seq 3000))
+said_once "a missing folder of 3000 characters" "$notes" "Cannot use folder ${long:0:36}..." 1 -d +2 "$long"
+check "a missing folder of 3000 characters is said in a box no taller than the screen" \
+  same "$(awk '{ print ($2 >= 0 && $4 <= 768) }' <<< "$rect")" 1
 said_once "--path" "$notes" "Option '--path' prints the note's path, and Quorvin.exe has no console to print on.Quorvin /? \
 shows how to start it." 64 --path
 said_once "a day that is not there" "$notes" "Invalid date '2023-02-29': the calendar has no such day.Quorvin /? shows \
@@ -252,6 +262,10 @@ how to start it." 64 -d 2023-02-29
 said_once "/?" "$notes" "Quorvin [options] [folder]Opens today's note (YYYY_MM_DD.txt) in the folder given..." 0 /?
 said_once "--version" "$notes" "Quorvin 1.0.0.1Copyright (C) 2026 Quorvin. MIT licence." 0 -V
 check "answers and refusals make nothing" same "$(ls "$notes" | wc -l)" 5
+fresh "dangling template" && ln -s nowhere template.txt && said_once "a template that leads nowhere" "$folder" \
+  "$today was made with its header alone: template.txt is a link to nothing." 0
+check "a template that leads nowhere is said before the note, made whole, opens" same "$(recorded):$(cat "$today")" \
+  "$(windows_path "$folder/$today"):$(crlf_header)"
 
 # A note path of 259 characters is legal, and made; Wine's shell cannot open
 # it, which is said in full in a box that fits the screen. The program runs
@@ -322,7 +336,7 @@ check "OK in the main window, focused, ends the run with exit status 1, nothing 
 
 # A full disk: the note cannot be written, which is said, and no copy is left.
 fresh "full disk" && mount -t tmpfs -o size=12k tmpfs . && cd "$folder" && { cat /dev/zero > filler; } 2> /dev/null
-said_once "a full disk" "$folder" "Cannot write $today in $(windows_path "$folder"): Disk full." 1
+said_once "a full disk" "$folder" "Cannot write $today in $(windows_path "$folder"): Disk full." "1 after the window"
 check "a full disk is left as it was" same "$(ls -A)" filler; cd / && umount "$folder"
 
 # A folder Wine cannot make the current one (a trailing dot) starts the
@@ -330,7 +344,8 @@ check "a full disk is left as it was" same "$(ls -A)" filler; cd / && umount "$f
 fresh "trailing dot."
 rm -f "$WINEPREFIX/drive_c/windows/$today"
 said_once "started in the Windows folder instead of its own" "$folder" "Cannot look for $today in C:\\windows: notes are \
-not kept in the Windows folder, where Windows starts a program when the folder it was to start in could not be used." 1
+not kept in the Windows folder, where Windows starts a program when the folder it was to start in could not be used." \
+  "1 after the window"
 check "started in the Windows folder, it makes no note there" test ! -e "$WINEPREFIX/drive_c/windows/$today"
 
 # Starts at the same instant: one note, and the editor never finds it other
