@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include "cli/notify.h"
+
 namespace cli {
 namespace {
 
@@ -58,6 +60,7 @@ std::string Escaped(const std::string& message) {
 void Report(const std::string& message) {
   const std::string line = "quorvin: " + Escaped(message) + "\n";
   (void)!write(2, line.data(), line.size());
+  Notify(Escaped(message));
 }
 
 }  // namespace cli

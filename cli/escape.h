@@ -10,7 +10,8 @@ namespace cli {
 // UTF-8, and backslashes themselves, are shown escaped.
 std::string Escaped(const std::string& message);
 
-// Writes "quorvin: MESSAGE" on standard error as one escaped line.
+// Writes "quorvin: MESSAGE" on standard error as one escaped line, and shows
+// it on the desktop where nobody reads standard error (Notify).
 void Report(const std::string& message);
 
 }  // namespace cli

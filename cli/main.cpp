@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <exception>
 #include <optional>
@@ -75,6 +76,16 @@ std::optional<std::string> FullPath(const std::string& name) {
   return *folder + "/" + name;
 }
 
+// As git does: an opener ended by Ctrl-C or Ctrl-\ ends quorvin the same
+// way, so that a loop calling it stops too. The signals are ours again as we
+// were given them: where the caller ignores them (a background job), the
+// start ends as for any other failure.
+void EndAsTheOpenerEnded(const std::exception& error) {
+  const auto* ended = dynamic_cast<const daynote::OpenerEnded*>(&error);
+  if (ended && (ended->signal() == SIGINT || ended->signal() == SIGQUIT))
+    (void)raise(ended->signal());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -106,7 +117,8 @@ int main(int argc, char** argv) {
   // The folder is the user's to make: a mistyped name must not become a
   // folder of notes.
   if (options.folder && chdir(options.folder->c_str()) != 0) {
-    cli::Report("cannot use folder " + *options.folder + ": " + std::strerror(errno));
+    cli::Report("cannot use folder " + daynote::Quoted(*options.folder) + ": " +
+                std::strerror(errno));
     return kNoteMissing;
   }
 
@@ -127,7 +139,8 @@ int main(int argc, char** argv) {
     // A bare name would be a path into whatever folder the script is in.
     const std::optional<std::string> path = FullPath(note.name);
     if (path) return Print(*path + "\n") ? 0 : kNoteMissing;
-    cli::Report("cannot print the full path of " + note.name + ": " + std::strerror(errno));
+    cli::Report("cannot print the full path of " + daynote::Quoted(note.name) + ": " +
+                std::strerror(errno));
     return kNoteMissing;
   }
   switch (choice.kind) {
@@ -135,9 +148,8 @@ int main(int argc, char** argv) {
       return 0;
     case cli::OpenerChoice::Kind::kNoTerminal:
       cli::Report(daynote::NoteTitle(options.request) + " " +
-                  FullPath(note.name).value_or(note.name) +
-                  " is ready, but there is no desktop to open it in and no terminal for an "
-                  "editor ('quorvin --path' prints its path)");
+                  daynote::Quoted(FullPath(note.name).value_or(note.name)) + " is ready, but " +
+                  choice.why_not + " ('quorvin --path' prints its path)");
       return kNotOpened;
     case cli::OpenerChoice::Kind::kOpen:
       break;
@@ -146,6 +158,7 @@ int main(int argc, char** argv) {
     host.Open(note.name);
     return 0;
   } catch (const std::exception& error) {
+    EndAsTheOpenerEnded(error);
     cli::Report(error.what());
     return kNotOpened;
   }

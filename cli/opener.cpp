@@ -34,6 +34,8 @@ bool IsOnPath(const std::string& program) {
 
 }  // namespace
 
+bool IsGraphicalSession() { return Setting("WAYLAND_DISPLAY") || Setting("DISPLAY"); }
+
 // The desktop's opener in a graphical session. Without one (over SSH, on a
 // console) xdg-open would start a pager or a browser, or nothing: the user's
 // editor is chosen as git and crontab -e choose it, and its setting is a
@@ -42,21 +44,35 @@ OpenerChoice ChooseOpener() {
 #ifdef __APPLE__
   return {OpenerChoice::Kind::kOpen, {"open", {"open"}}};
 #else
-  if (Setting("WAYLAND_DISPLAY") || Setting("DISPLAY")) {
+  if (IsGraphicalSession()) {
     return {OpenerChoice::Kind::kOpen, {"xdg-open", {"xdg-open"}, "install xdg-utils"}};
   }
-  const char* chosen = Setting("VISUAL");
+  // As git has it: a terminal that cannot place the cursor (an Emacs shell
+  // buffer) gets only an editor named in EDITOR, one that does not need to.
+  const char* terminal = std::getenv("TERM");
+  const bool dumb = !terminal || std::strcmp(terminal, "dumb") == 0;
+  const char* chosen = dumb ? nullptr : Setting("VISUAL");
   if (!chosen) chosen = Setting("EDITOR");
-  if (!chosen) chosen = IsOnPath("sensible-editor") ? "sensible-editor" : "vi";
-  const std::string editor = chosen;
+  const std::string editor = chosen                        ? chosen
+                             : IsOnPath("sensible-editor") ? "sensible-editor"
+                                                           : "vi";
   if (editor == ":") return {OpenerChoice::Kind::kNothing, {}};
   // Started from cron, a unit or a script, a terminal editor has nothing to
   // draw on and would only fill the output with escape codes, or hang.
-  if (!isatty(0) || !isatty(1)) return {OpenerChoice::Kind::kNoTerminal, {}};
+  if (!isatty(0) || !isatty(1)) {
+    return {OpenerChoice::Kind::kNoTerminal,
+            {},
+            "there is no desktop to open it in and no terminal for an editor"};
+  }
+  if (!chosen && dumb) {
+    return {OpenerChoice::Kind::kNoTerminal,
+            {},
+            "there is no desktop to open it in, and the terminal is dumb and EDITOR not set"};
+  }
   // As git does: a plain program name or path is run directly, so that how
   // the editor ended is known exactly; anything with a blank or a character
   // the shell interprets is a command line for the shell.
-  const std::string name = "editor \"" + editor + "\"";
+  const std::string name = "editor " + daynote::Quoted(editor);
   if (editor.find_first_of(" \t\n|&;<>()$`\\\"'*?[]#~=%") != std::string::npos) {
     return {OpenerChoice::Kind::kOpen, {name, {}, "", editor}};
   }

@@ -14,8 +14,12 @@ struct OpenerChoice {
   };
   Kind kind = Kind::kOpen;
   daynote::Opener opener;
+  std::string why_not = "";  // for kNoTerminal: why no editor can be started
 };
 
 OpenerChoice ChooseOpener();
+
+// Whether a graphical session is there (WAYLAND_DISPLAY or DISPLAY).
+bool IsGraphicalSession();
 
 }  // namespace cli

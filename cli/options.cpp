@@ -24,6 +24,10 @@ const char kUsage[] =
     "64 the command line is wrong.\n"
     "See quorvin(1) for more.\n";
 
-const char kVersion[] = "quorvin " QUORVIN_VERSION "\nCopyright (C) 2026 Quorvin. MIT licence.\n";
+const char kVersion[] = "quorvin " QUORVIN_VERSION
+                        "\nCopyright (C) 2026 Quorvin.\n"
+                        "License MIT: <https://opensource.org/license/mit>.\n"
+                        "This is free software: you are free to change and redistribute it.\n"
+                        "There is NO WARRANTY, to the extent permitted by law.\n";
 
 }  // namespace cli

@@ -76,6 +76,11 @@ struct TemplateText {
   std::string problem;  // "is larger than 64 KiB"; empty when it can be used or is absent
 };
 
+// Whether `entry` is such a name for a note of a day before the day before
+// `note`'s: no start still running can own it, so it was left by one killed
+// long ago.
+bool IsStaleCopy(const std::string& entry, const std::string& note);
+
 class DayNoteHost {
  public:
   virtual ~DayNoteHost() = default;
@@ -109,6 +114,14 @@ class DayNoteHost {
   // Starts a new note to be saved as `name` in the current folder; throws
   // NoteError(Create) when the folder refuses.
   virtual std::unique_ptr<PendingNote> CreatePending(const std::string& name) = 0;
+
+  // Called with the note's own name once it was found or saved, before it is
+  // handed over. Where a start may write a note under its name (a file system
+  // that can neither link nor rename without replacing), another start may
+  // still be writing it: waits, bounded, until it holds `header_size` bytes,
+  // and throws NoteError(Look) if it vanished. Where notes are named only
+  // once whole there is nothing to wait for.
+  virtual void AwaitNote(const std::string& /*name*/, std::size_t /*header_size*/) {}
 
   // Asks the desktop to open the entry `name` of the current folder, by its
   // full path so that no search order can substitute another file.

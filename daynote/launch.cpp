@@ -29,18 +29,23 @@ std::string SaveNewNote(DayNoteHost& host, const std::string& name, const std::s
   return "";
 }
 
-// The header with the host's line ends, then the template's bytes as they
-// are; a template that is there but cannot be used is told.
+// The header with the host's line ends.
+std::string HeaderText(DayNoteHost& host, const NoteStamp& stamp) {
+  std::string header;
+  for (const char c : NoteHeader(stamp)) header += c == '\n' ? host.LineEnd() : std::string(1, c);
+  return header;
+}
+
+// The header, then the template's bytes as they are; a template that is
+// there but cannot be used is told.
 std::string NewNoteContent(DayNoteHost& host, const NoteStamp& stamp, const std::string& name,
                            std::vector<std::string>& warnings) {
-  std::string content;
-  for (const char c : NoteHeader(stamp)) content += c == '\n' ? host.LineEnd() : std::string(1, c);
   const TemplateText added = host.ReadTemplate(kTemplateName, kTemplateLimit);
   if (!added.problem.empty()) {
     warnings.push_back(name + " was made with its header alone: " + kTemplateName + " " +
                        added.problem);
   }
-  return content + added.bytes;
+  return HeaderText(host, stamp) + added.bytes;
 }
 
 }  // namespace
@@ -84,6 +89,20 @@ std::optional<std::string> NeighbourNote(const std::vector<std::string>& names, 
   return best;
 }
 
+bool IsStaleCopy(const std::string& entry, const std::string& note) {
+  // "." and a note's name, then "." and six of [0-9a-z]
+  if (entry.size() < 8 || entry[0] != '.' || entry[entry.size() - 7] != '.') return false;
+  for (std::size_t i = entry.size() - 6; i < entry.size(); ++i) {
+    const char c = entry[i];
+    if ((c < '0' || c > '9') && (c < 'a' || c > 'z')) return false;
+  }
+  const std::string copied = entry.substr(1, entry.size() - 8);
+  const std::optional<Date> day = NoteDate(copied), today = NoteDate(note);
+  // CopyName is given the note's own spelling only.
+  return day && today && copied.compare(copied.size() - 4, 4, ".txt") == 0 &&
+         DaysFromDate(*day) < DaysFromDate(*today) - 1;
+}
+
 std::string NoteTitle(const NoteRequest& request) {
   const bool today = request.neighbour == Neighbour::kNone && !request.day.date && !request.day.offset;
   return today ? "today's note" : "the note";
@@ -110,12 +129,17 @@ ChosenNote MakeNote(DayNoteHost& host, const SettledRequest& request) {
   }
 
   const std::string name = NoteFileName(request.day);
-  if (const std::optional<std::string> entry = host.FindEntry(name)) return {*entry, {}};
   ChosenNote note{name, {}};
-  const std::string content = NewNoteContent(host, request.day, name, note.warnings);
-  if (std::string left = SaveNewNote(host, name, content); !left.empty()) {
-    note.warnings.push_back(std::move(left));
+  if (const std::optional<std::string> entry = host.FindEntry(name)) {
+    note.name = *entry;
+  } else {
+    const std::string content = NewNoteContent(host, request.day, name, note.warnings);
+    if (std::string left = SaveNewNote(host, name, content); !left.empty()) {
+      note.warnings.push_back(std::move(left));
+    }
   }
+  // Another spelling is an entry stored as such, never one being written.
+  if (note.name == name) host.AwaitNote(name, HeaderText(host, request.day).size());
   return note;
 }
 

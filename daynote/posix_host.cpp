@@ -6,11 +6,15 @@
 #include <signal.h>
 #include <spawn.h>
 #include <stdio.h>
+#include <strings.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cctype>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 
 extern char** environ;  // NOLINT(cppcoreguidelines-avoid-non-const-global-variables): POSIX's
@@ -25,14 +29,25 @@ std::optional<std::string> CurrentFolderPath() {
   return std::string(path.data());
 }
 
+std::string Quoted(const std::string& name) {
+  if (name.find('\'') == std::string::npos) return "'" + name + "'";
+  if (name.find_first_of("\"$`\\") == std::string::npos) return '"' + name + '"';
+  std::string quoted = "'";
+  for (const char c : name) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
 namespace {
 
 static_assert(sizeof(time_t) >= 8, "notes after January 2038 need a 64-bit time_t");
 
-std::string CurrentFolder() { return CurrentFolderPath().value_or("the current folder"); }
+std::string CurrentFolder() {
+  const std::optional<std::string> folder = CurrentFolderPath();
+  return folder ? Quoted(*folder) : "the current folder";
+}
 
 NoteError Failure(NoteStep step, const std::string& name, int error) {
-  return NoteError(step, name, CurrentFolder(), std::strerror(error ? error : EIO));
+  return NoteError(step, Quoted(name), CurrentFolder(), std::strerror(error ? error : EIO));
 }
 
 [[noreturn]] void Fail(NoteStep step, const std::string& name, int error) {
@@ -55,6 +70,55 @@ std::vector<std::string> CaseVariants(const std::string& name) {
     }
   }
   return variants;
+}
+
+// The names of every entry of the current folder, in one listing.
+std::vector<std::string> FolderEntries() {
+  const auto failure = [](int error) {
+    return NoteError(NoteStep::Look, "notes", CurrentFolder(), std::strerror(error));
+  };
+  DIR* const folder = opendir(".");
+  if (!folder) throw failure(errno);
+  std::vector<std::string> names;
+  errno = 0;
+  while (const dirent* entry = readdir(folder)) names.emplace_back(entry->d_name);
+  const int error = errno;
+  closedir(folder);
+  if (error) throw failure(error);
+  return names;
+}
+
+// A spelling of `name` that differs from it only in case was `found`. The
+// folder's listing says which is stored: the note's own, when another start
+// made it since it was looked for (where case does not count, any spelling
+// finds it), else the other; none when nothing is (through FUSE, a spelling
+// can show a note that has just vanished as present for about a second).
+// Where the folder cannot be listed, the spelling found stands.
+std::optional<std::string> StoredSpelling(const std::string& name, const std::string& found) {
+  std::optional<std::string> stored;
+  try {
+    for (const std::string& entry : FolderEntries()) {
+      if (strcasecmp(entry.c_str(), name.c_str()) != 0) continue;
+      stored = entry;
+      if (entry == name) break;
+    }
+  } catch (const NoteError&) {
+    return found;
+  }
+  return stored;
+}
+
+// Hidden copies of notes of days before yesterday, left by starts killed long
+// ago where a file system cannot make a file without a name; Windows shows
+// them on a shared disk. The start that makes the day's note sweeps them;
+// what cannot be listed or removed waits for another day.
+void RemoveStaleCopies(const std::string& note) {
+  try {
+    for (const std::string& entry : FolderEntries()) {
+      if (IsStaleCopy(entry, note)) unlink(entry.c_str());
+    }
+  } catch (const NoteError&) {  // another day's start sweeps them
+  }
 }
 
 // The name under which /proc shows our open file `fd`, a name it can be
@@ -208,6 +272,7 @@ class PosixPendingNote : public PendingNote {
     if (refused && !WriteUnderTheName()) return;
     if (temporary_.empty()) held_.reset();
     SyncFolder();
+    RemoveStaleCopies(name_);
   }
 
   void Discard() override {
@@ -217,13 +282,15 @@ class PosixPendingNote : public PendingNote {
     int error = 0;
     for (std::string* copy : {&kept_, &temporary_}) {
       if (!copy->empty() && unlink(copy->c_str()) != 0 && errno != ENOENT) {
-        left += (left.empty() ? "" : " and ") + *copy;
+        left += (left.empty() ? "" : " and ") + Quoted(*copy);
         error = errno;
       }
       copy->clear();
     }
     held_.reset();
-    if (!left.empty()) Fail(NoteStep::Remove, left, error);
+    if (!left.empty()) {
+      throw NoteError(NoteStep::Remove, left, CurrentFolder(), std::strerror(error));
+    }
   }
 
  private:
@@ -253,6 +320,12 @@ class PosixPendingNote : public PendingNote {
   // this start cannot finish it removes, if it is still the file made.
   bool WriteUnderTheName() {
     if (!held_) held_ = std::make_unique<HeldSignals>();
+    // On a full disk the note would be there empty for others to find until
+    // this start removed it. A file system that tells no size is not judged.
+    struct statvfs space {};
+    if (statvfs(".", &space) == 0 && space.f_blocks > 0 && space.f_bavail == 0) {
+      Fail(NoteStep::Write, name_, ENOSPC);
+    }
     const int fd = open(name_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0 && errno == EEXIST) return false;
     if (fd < 0) Fail(NoteStep::Save, name_, errno);
@@ -341,9 +414,14 @@ std::optional<std::tm> PosixHost::LocalTime(Seconds time) {
 }
 
 std::optional<std::string> PosixHost::FindEntry(const std::string& name) {
+  found_.reset();
   struct stat status {};
   for (const std::string& variant : CaseVariants(name)) {
-    if (lstat(variant.c_str(), &status) == 0) return variant;
+    if (lstat(variant.c_str(), &status) == 0) {
+      if (variant != name) return StoredSpelling(name, variant);
+      found_ = status;
+      return name;
+    }
     if (errno != ENOENT) Fail(NoteStep::Look, name, errno);
   }
   return std::nullopt;
@@ -351,17 +429,7 @@ std::optional<std::string> PosixHost::FindEntry(const std::string& name) {
 
 std::string PosixHost::FolderName() { return CurrentFolder(); }
 
-std::vector<std::string> PosixHost::ListEntries() {
-  DIR* const folder = opendir(".");
-  if (!folder) Fail(NoteStep::Look, "notes", errno);
-  std::vector<std::string> names;
-  errno = 0;
-  while (const dirent* entry = readdir(folder)) names.emplace_back(entry->d_name);
-  const int error = errno;
-  closedir(folder);
-  if (error) Fail(NoteStep::Look, "notes", error);
-  return names;
-}
+std::vector<std::string> PosixHost::ListEntries() { return FolderEntries(); }
 
 TemplateText PosixHost::ReadTemplate(const std::string& name, std::size_t limit) {
   // O_NONBLOCK: a FIFO opens at once, and is then refused as no file.
@@ -392,6 +460,31 @@ TemplateText PosixHost::ReadTemplate(const std::string& name, std::size_t limit)
   }
   close(fd);
   return text;
+}
+
+// A note shorter than its header that is only seconds old is being written
+// by another start; 50 looks 5 ms apart give it a quarter of a second.
+void PosixHost::AwaitNote(const std::string& name, std::size_t header_size) {
+  struct stat status {};
+  const auto look = [&] {
+    if (lstat(name.c_str(), &status) == 0) return;
+    if (errno != ENOENT) Fail(NoteStep::Look, name, errno);
+    throw NoteError(NoteStep::Look, Quoted(name), CurrentFolder(),
+                    "it vanished as it was being made");
+  };
+  if (found_) {
+    status = *found_;
+  } else {
+    look();
+  }
+  for (int looks = 0; looks < 50 && S_ISREG(status.st_mode) &&
+                      static_cast<std::size_t>(status.st_size) < header_size &&
+                      std::llabs(time(nullptr) - status.st_mtime) <= 5;
+       ++looks) {
+    const timespec pause{0, 5'000'000};
+    nanosleep(&pause, nullptr);
+    look();
+  }
 }
 
 std::unique_ptr<PendingNote> PosixHost::CreatePending(const std::string& name) {
@@ -428,8 +521,11 @@ std::unique_ptr<PendingNote> PosixHost::CreatePending(const std::string& name) {
 
 void PosixHost::Open(const std::string& name) {
   const std::optional<std::string> folder = CurrentFolderPath();
-  if (!folder) throw OpenerError("cannot open " + name + ": the current folder has no path");
+  if (!folder) {
+    throw OpenerError("cannot open " + Quoted(name) + ": the current folder has no path");
+  }
   const std::string path = *folder + "/" + name;
+  const std::string shown = Quoted(path);
   bool shell = !opener_.shell_line.empty();
   // The shell outlives a Ctrl-C that the editor takes (its trap is reset
   // to the default in the editor), and tells how the editor ended.
@@ -439,11 +535,13 @@ void PosixHost::Open(const std::string& name) {
   };
   std::vector<std::string> command =
       shell ? through_shell(opener_.shell_line, {}) : opener_.command;
-  command.push_back(path);
+  // Past PATH_MAX the system refuses a path, however real: the opener, which
+  // starts in this folder, gets the note by one relative to it.
+  command.push_back(path.size() < PATH_MAX ? path : "./" + name);
 
   const std::string hint = opener_.hint.empty() ? "" : " (" + opener_.hint + ")";
   const auto cannot_start = [&](const std::string& reason) {
-    return OpenerError("cannot start " + opener_.name + " for " + path + ": " + reason);
+    return OpenerError("cannot start " + opener_.name + " for " + shown + ": " + reason);
   };
 
   // A parent that left SIGCHLD ignored would have the system reap the
@@ -481,7 +579,7 @@ void PosixHost::Open(const std::string& name) {
 
   int status = 0;
   while (waitpid(child, &status, 0) < 0) {
-    if (errno != EINTR) throw OpenerError("cannot open " + path + ": " + std::strerror(errno));
+    if (errno != EINTR) throw OpenerError("cannot open " + shown + ": " + std::strerror(errno));
   }
   int signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
   if (WIFEXITED(status)) {
@@ -493,12 +591,13 @@ void PosixHost::Open(const std::string& name) {
     if (shell && code == 126) throw cannot_start("not executable");
     if (shell && code > 128 && code < 128 + NSIG && EndsAProcess(code - 128)) signal = code - 128;
     if (!signal) {
-      throw OpenerError("cannot open " + path + ": " + opener_.name + " exited with status " +
+      throw OpenerError("cannot open " + shown + ": " + opener_.name + " exited with status " +
                         std::to_string(code));
     }
   }
-  throw OpenerError("cannot open " + path + ": " + opener_.name + " was ended by signal " +
-                    std::to_string(signal) + " (" + strsignal(signal) + ")");
+  throw OpenerEnded("cannot open " + shown + ": " + opener_.name + " was ended by signal " +
+                        std::to_string(signal) + " (" + strsignal(signal) + ")",
+                    signal);
 }
 
 }  // namespace daynote

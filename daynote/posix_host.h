@@ -3,6 +3,8 @@
 // user's editor.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,6 +28,21 @@ struct Opener {
 // more (it was removed) or a folder above it cannot be read.
 std::optional<std::string> CurrentFolderPath();
 
+// A name as messages show it, quoted as coreutils quotes names: 'name';
+// "name" when it holds a ' and nothing a shell expands in double quotes;
+// else 'it'\''s'.
+std::string Quoted(const std::string& name);
+
+// The opener was ended by `signal`, or the shell running it said so.
+class OpenerEnded : public OpenerError {
+ public:
+  OpenerEnded(const std::string& message, int signal) : OpenerError(message), signal_(signal) {}
+  int signal() const { return signal_; }
+
+ private:
+  int signal_;
+};
+
 class PosixHost : public DayNoteHost {
  public:
   explicit PosixHost(Opener opener) : opener_(std::move(opener)) {}
@@ -38,10 +55,12 @@ class PosixHost : public DayNoteHost {
   std::vector<std::string> ListEntries() override;
   TemplateText ReadTemplate(const std::string& name, std::size_t limit) override;
   std::unique_ptr<PendingNote> CreatePending(const std::string& name) override;
+  void AwaitNote(const std::string& name, std::size_t header_size) override;
   void Open(const std::string& name) override;
 
  private:
   Opener opener_;
+  std::optional<struct stat> found_;  // the note, as FindEntry found it by its own name
 };
 
 }  // namespace daynote

@@ -265,4 +265,20 @@ TEST(NoteError, NamesTheStepTheNoteTheFolderAndTheReasonAndAFailedCleanUp) {
                ".2002_09_14.txt.k3x9qa in /home/ann/notes: Input/output error");
 }
 
+// 1: a CopyName name of a note of a day before yesterday; 0: not, or of another shape or calendar.
+TEST(IsStaleCopy, OnlyACopyOfANoteOfADayBeforeYesterday) {
+  std::istringstream cases(
+      "1 .2026_12_05.txt.k3x9qa 2026_12_07.txt 1 .2024_02_28.txt.0z0z0z 2024_03_01.txt 1 .2026_12_30.txt.000000 "
+      "2027_01_01.txt 0 .2026_12_31.txt.k3x9qa 2027_01_01.txt 0 .2024_02_29.txt.k3x9qa 2024_03_01.txt 0 "
+      ".2026_12_08.txt.k3x9qa 2026_12_07.txt 0 .2026_12_05.txt.k3x9q 2026_12_07.txt 0 .2026_12_05.txt.K3X9QA "
+      "2026_12_07.txt 0 2026_12_05.txt.k3x9qa 2026_12_07.txt 0 .2026_12_05.TXT.k3x9qa 2026_12_07.txt 0 "
+      ".2026_11_31.txt.k3x9qa 2026_12_07.txt 0 .2026_13_01.txt.k3x9qa 2026_12_07.txt 0 .2026_12_00.txt.k3x9qa "
+      "2026_12_07.txt 0 .0000_01_01.txt.k3x9qa 2026_12_07.txt 0 .2025_02_29.txt.k3x9qa 2026_12_07.txt 0 "
+      ".2026_12_05.txt.k3x9q{ 2026_12_07.txt 0 .2026_12_05.txt./3x9qa 2026_12_07.txt 0 .2026_12_05.txt.k3x9qa0 "
+      "2026_12_07.txt 0 .2026_12_05.txt_k3x9qa 2026_12_07.txt 0 .2026_12_05.txt.k3x9qa today.txt");
+  for (std::string stale, entry, note; cases >> stale >> entry >> note;) {
+    EXPECT_EQ(daynote::IsStaleCopy(entry, note), stale == "1") << entry << " " << note;
+  }
+}
+
 }  // namespace

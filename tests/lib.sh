@@ -19,6 +19,7 @@ check() {  # check DESCRIPTION COMMAND...
 
 same() { [ "$1" = "$2" ] || { printf '  got:      %q\n  expected: %q\n' "$1" "$2" >&2; false; }; }
 
+settled() { for _ in $(seq 50); do [ -s "$1" ] && break; sleep 0.1; done; cat "$1"; }  # FILE, once a program in the background wrote it
 finish() {
   echo "$((checks - failures)) passed, $failures failed"
   [ "$failures" -eq 0 ]
@@ -43,8 +44,9 @@ printf '%s\n' "$*" >> "$RECORD"
 sed -n 's/^Sig\(Blk\|Ign\):\t//p' /proc/$$/status | tr '\n' ' ' >> "$RECORD.signals"
 exit "${OPENER_STATUS:-0}"
 SH
-  chmod +x "$scratch/bin/xdg-open"
-  export PATH=$scratch/bin:$PATH RECORD=$scratch/opened DISPLAY=${DISPLAY:-:0}
+  printf '#!/bin/sh\nulimit -f unlimited; printf "%%s|" "$@" >> "$RECORD.notified"; echo >> "$RECORD.notified"\n' > "$scratch/bin/notify-send"
+  chmod +x "$scratch/bin/xdg-open" "$scratch/bin/notify-send"  # which records its arguments in $RECORD.notified
+  export PATH=$scratch/bin:$PATH RECORD=$scratch/opened DISPLAY=${DISPLAY:-:0} TERM=xterm
   unset WAYLAND_DISPLAY
 }
 
@@ -59,7 +61,7 @@ rt_sigaction,rt_sigprocmask,clone,clone3,wait4 "${@:2}" "$1" 3>&- 4>&- 5>&- 6>&-
     s/[",()]+/ /g; s/\| / /g; s/ +/ /g; s/ $//' "$scratch/trace" | tr '\n' ';')"
 }
 template="openat template.txt O_NOCTTY|O_NONBLOCK ENOENT"
-synced="openat . O_DIRECTORY = 4;fsync 4;close 4;close 3;CHLD:DFL;INT:IGN;QUIT:IGN;BLOCK ~[];spawn;\
+synced="openat . O_DIRECTORY = 4;fsync 4;close 4;openat . O_NONBLOCK|O_DIRECTORY = 4;close 4;close 3;CHLD:DFL;INT:IGN;QUIT:IGN;BLOCK ~[];spawn;\
 SETMASK [];wait;QUIT:DFL;INT:DFL;CHLD:DFL;"
 
 # STARTS starts of quorvin at once, ROUNDS times, each round in a new folder
@@ -84,6 +86,7 @@ check_crowds() {  # check_crowds QUORVIN ROUNDS STARTS [EMPTY="0 ": or empty, th
   sizes=$(sort -u "$RECORD.sizes" | tr -d '\r' | tr '\n' ' ')
   check "$2 rounds of $3 starts at once make one whole note each" same "$notes" "$2"
   check "no opener among $(( $2 * $3 )) ever found the note other than whole" same "${sizes#"${4:-}"}" "$whole "
+  check "every opener was handed the note by its own name" same "$(grep "/crowd-" "$RECORD" | grep -cv "/$today\$")" 0
 }
 
 # ROUNDS starts, each in a new folder under the current one, killed by a

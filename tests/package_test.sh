@@ -46,7 +46,7 @@ entry=$scratch/root/usr/share/applications/quorvin.desktop
 check "the launcher entry passes desktop-file-validate" desktop-file-validate "$entry"
 check "the launcher entry's icon is installed" \
   test -s "$scratch/root/usr/share/icons/hicolor/scalable/apps/$(sed -n 's/^Icon=//p' "$entry").svg"
-(export HOME=$scratch/home PATH=$scratch/root/usr/bin:$PATH
+export PATH=$scratch/root/usr/bin:$PATH && (export HOME=$scratch/home
  eval "$(sed -n '1,/^Exec=/ s/^Exec=//p' "$entry")")
 check "the launcher entry makes and opens today's note in ~/notes" same \
   "$?:$(cat "$scratch/home/notes/$today"):$(sed -n 2p "$RECORD")" "0:$header:$scratch/home/notes/$today"
@@ -56,7 +56,19 @@ touch "$scratch/home/notes/2001_01_01.txt"
 check "the launcher's Previous note action opens the note before today's" \
   same "$?:$(sed -n 3p "$RECORD")" "0:$scratch/home/notes/2001_01_01.txt"
 (cd "$scratch/home/notes" && unset HOME && eval "$(sed -n '1,/^Exec=/ s/^Exec=//p' "$entry")" 2> /dev/null)
-check "without HOME the launcher entry makes no folder named ~" same "$?:$(ls -A "$scratch/home/notes" | tr "\n" " ")" "2:2001_01_01.txt $today "
+check "without HOME the launcher entry makes no folder named ~, and fails" same "$?:$(ls -A "$scratch/home/notes" | tr "\n" " ")" "1:2001_01_01.txt $today "
+launch() { eval "$(sed -n '1,/^Exec=/ s/^Exec=//p' "$entry")"; }  # where the note cannot be made: exit 1, and a notification says why
+while IFS='|' read -r case setup expected; do rm -rf "$scratch/home" && mkdir "$scratch/home" && : > "$RECORD.notified"
+  (export HOME=$scratch/home && cd / && eval "$setup" && launch 2> /dev/null)
+  check "launcher entry, $case: exit 1, said in a notification" same "$?:$(settled "$RECORD.notified" | cut -d'|' -f5)" "1:$expected"
+done << CASES
+no HOME|unset HOME|cannot use folder '~/notes': No such file or directory
+HOME missing|HOME=$scratch/gone|cannot use folder '$scratch/gone/notes': No such file or directory
+~/notes a file|touch ~/notes|cannot use folder '$scratch/home/notes': Not a directory
+~/notes a dangling link|ln -s gone ~/notes|cannot use folder '$scratch/home/notes': No such file or directory
+a full disk|launch() { unshare -rm sh -c 'mount -t tmpfs -o size=4k none ~ && head -c 4k /dev/zero > ~/filler; eval "\$0"' \
+"\$(sed -n '1,/^Exec=/ s/^Exec=//p' "\$entry")"; }|cannot write '$today' in '$scratch/home/notes': No space left on device
+CASES
 check "the installed man page renders without warnings" \
   same "$(zcat "$scratch/root/usr/share/man/man1/quorvin.1.gz" | mandoc -T lint -W warning 2>&1)" ""
 finish

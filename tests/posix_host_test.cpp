@@ -154,8 +154,8 @@ TEST_F(PosixHostFolder, AHiddenNameLeftBesideAWholeNoteIsAWarning) {
   EXPECT_EQ(listing, copy + " " + note.name + " ");
   // The note was linked, not written again under its name.
   EXPECT_TRUE(std::filesystem::equivalent(copy, note.name));
-  EXPECT_EQ(note.warnings, std::vector<std::string>{"cannot remove " + copy + " in " + folder_ +
-                                                     ": Operation not permitted"});
+  EXPECT_EQ(note.warnings, std::vector<std::string>{"cannot remove '" + copy + "' in '" + folder_ +
+                                                     "': Operation not permitted"});
 }
 
 // A template is a regular file, or a link to one, of at most the limit; anything else is refused

@@ -7,6 +7,7 @@
 quorvin=$(realpath "$1")
 killer=$(realpath "$2")
 if [ "${QUORVIN_IN_NAMESPACE:-}" != 1 ]; then
+  [ "$(id -u)" != 0 ] || exec env QUORVIN_IN_NAMESPACE=1 unshare -m bash "$0" "$@"  # root's own may mount exFAT's loop device
   unshare -rm true 2>/dev/null || { echo "skipped: unshare -rm is refused here, so no private tmpfs can be mounted"; exit 77; }
   exec env QUORVIN_IN_NAMESPACE=1 unshare -rm bash "$0" "$@"
 fi
@@ -21,7 +22,7 @@ head -c 4096 /dev/zero > filler 2>/dev/null
 
 message=$("$quorvin" 2>&1)
 check "a full disk exits 1, said; no note is left behind, nothing opened" same "$?:$message:$(ls -A):$(cat "$RECORD")" \
-  "1:quorvin: cannot write $today in $scratch/disk: No space left on device:filler:"
+  "1:quorvin: cannot write '$today' in '$scratch/disk': No space left on device:filler:"
 
 rm filler
 "$quorvin"
@@ -29,13 +30,20 @@ check "with space again the next start exits 0, the note whole and opened" \
   same "$?:$(cat "$today"):$(cat "$RECORD")" "0:$header:$scratch/disk/$today"
 cd / && umount "$scratch/disk"
 
-# FAT through FUSE: no unnamed file, no rename that refuses to replace, no link.
+# FAT through FUSE (kernel_cache: FUSE's own cache can show a whole file as zeros): no unnamed file, no rename that refuses to replace, no link.
 if truncate -s 64M "$scratch/fat.img" && mkfs.vfat "$scratch/fat.img" > /dev/null &&
-   fusefat -o rw+ "$scratch/fat.img" "$scratch/disk" > /dev/null 2>&1 && cd "$scratch/disk"; then
+   fusefat -o rw+,kernel_cache "$scratch/fat.img" "$scratch/disk" > /dev/null 2>&1 && cd "$scratch/disk"; then
   trace=$(calls "$quorvin")  # a copy that cannot get a name without replacing is closed unwritten
   check "on FAT: a whole note, nothing else, exit 0" same "${trace%%;*}:$(ls -A):$(cat "$today"):${trace/*EPERM;close 3;*/closed}" "0:$today:$header:closed"
-  check_crowds "$quorvin" 3 20 "0 "; cd / && umount "$scratch/disk"
+  check_crowds "$quorvin" 3 20; cd / && umount "$scratch/disk"
+  truncate -s 1M "$scratch/full.img" && mkfs.vfat "$scratch/full.img" > /dev/null && fusefat -o rw+ "$scratch/full.img" "$scratch/disk" &&
+    cd "$scratch/disk" && head -c 1M /dev/zero > filler 2> /dev/null; for _ in $(seq 20); do "$quorvin" 2> /dev/null & starts+=($!); done
+  for start in "${starts[@]}"; do wait "$start"; echo $?; done > "$scratch/statuses"  # on a full disk none may end well
+  check "a crowd of 20 on a full FAT disk: all exit 1, no note" same "$(sort "$scratch/statuses" | uniq -c | xargs):$(ls -A)" "20 1:filler"; cd / && umount "$scratch/disk"
 else echo "skipped on FAT: FUSE is refused here"; fi
+if truncate -s 64M "$scratch/exfat.img" && mkfs.exfat "$scratch/exfat.img" > /dev/null && loop=$(losetup -f --show "$scratch/exfat.img" \
+   2> /dev/null) && mount.exfat-fuse "$loop" "$scratch/disk" > /dev/null 2>&1 && cd "$scratch/disk"; then check_crowds "$quorvin" 3 20
+  cd / && umount "$scratch/disk"; else echo "skipped on exFAT: no loop device or FUSE here"; fi; [ -z "${loop:-}" ] || losetup -d "$loop"
 
 # Without /proc the unnamed file cannot be given a name: the note is made
 # under a hidden name and renamed, never replacing what another start made.
@@ -52,10 +60,10 @@ XFSZ:IGN;fsync 3;renameat2 .copy $today NOREPLACE;SETMASK [];XFSZ:DFL;$synced:$t
 check "with no rename that refuses to replace, the note is linked, not also made; a second hidden name goes too" same "$(rm "$today"
   calls "$quorvin" -e inject=renameat2:error=EINVAL -e inject=unlink:error=EPERM:when=1 | grep -o '\(link\|openat\)[^;]*;' |
   tr -d '\n'):$(ls -A)" "$template;openat . O_TMPFILE = 3;openat .copy O_CREAT|O_EXCL|O_NOFOLLOW = 3;link .copy .copy;\
-link .copy $today;openat . O_DIRECTORY = 4;:$today"
+link .copy $today;openat . O_DIRECTORY = 4;openat . O_NONBLOCK|O_DIRECTORY = 4;:$today"
 message=$( (ulimit -f 0 && mkdir limited && cd limited && "$quorvin" 2>&1) | cat)
 check "without /proc too, past the file size limit the start says so" same "$message:$(ls -A limited)" \
-  "quorvin: cannot write $today in $scratch/no-proc/limited: File too large:"
+  "quorvin: cannot write '$today' in '$scratch/no-proc/limited': File too large:"
 check_crowds "$quorvin" 5 40
 check_kills "$quorvin" "$killer" 400
 check "without /proc, no signal but SIGKILL leaves a hidden unfinished copy" same "$stray" 0

@@ -10,7 +10,7 @@ sed -i 's/^exit /[ -z "${OPENER_SIGNAL:-}" ] || kill -"$OPENER_SIGNAL" $$\nsleep
   "$scratch/bin/xdg-open"
 
 fresh() {  # a new empty folder to run in, and an empty record
-  folder=$scratch/$1 && mkdir -p "$folder" && : > "$RECORD" && cd "$folder" || exit 1
+  folder=$scratch/$1 && mkdir -p "$folder" && : > "$RECORD" && : > "$RECORD.notified" && cd "$folder" || exit 1
 }
 opened() { cat "$RECORD"; }
 # COMMAND run by sh on a terminal of its own, as an editor needs; its output
@@ -24,15 +24,16 @@ fresh calls
 if [ -z "${QUORVIN_SANITIZED:-}" ]; then  # a sanitized build makes calls of its own, and no strace
 check "a start's calls in order" same "$(calls "$quorvin" <&- 2>&-)" "0;openat /dev/null RD;openat \
 /dev/null WR = 2;$template;openat . O_TMPFILE = 3;XFSZ:IGN;write 3;XFSZ:DFL;fsync 3;linkat /proc/self/fd/3 $today;$synced"
+check "where the note exists, a start lists nothing and writes nothing: it opens the note" same "$(calls "$quorvin")" "0;${synced#*close 3;}"
 check "where no link is made, the note is made under its name, then flushed, then its folder" \
   same "$(rm "$today"; calls "$quorvin" -e inject=linkat:error=EPERM)" "0;$template;openat . O_TMPFILE = 3;XFSZ:IGN;write 3;\
 XFSZ:DFL;fsync 3;linkat /proc/self/fd/3 $today EPERM;XFSZ:IGN;BLOCK ~[XFSZ RTMIN RT_1];openat $today \
 O_CREAT|O_EXCL|O_NOFOLLOW = 4;XFSZ:IGN;write 4;XFSZ:IGN;fsync 4;close 4;SETMASK [];XFSZ:DFL;$synced"
 for case in "fsync:error=EIO|:" "linkat:error=EPERM -e inject=fsync:error=EIO:when=2|:" "linkat:error=EPERM -e \
-  inject=fsync:error=EIO:when=2 -e inject=unlink:error=EPERM|; cannot remove $today in $folder: Operation not permitted:$today"; do
+  inject=fsync:error=EIO:when=2 -e inject=unlink:error=EPERM|; cannot remove '$today' in '$folder': Operation not permitted:$today"; do
   rm -f "$today"; message=$(strace -qq -o /dev/null -e inject=${case%|*} "$quorvin" 2>&1)
   check "${case%|*}: exit 1, told, nothing left unnamed" same "$?:$message:$(ls -A)" \
-    "1:quorvin: cannot flush $today in $folder: Input/output error${case#*|}"
+    "1:quorvin: cannot flush '$today' in '$folder': Input/output error${case#*|}"
 done
 rm -f "$today"; strace -qq -o /dev/null -e inject=write:retval=1:when=1 "$quorvin"  # wrote 1 byte, and that not
 check "a write that takes part of the header is followed by one of the rest" same "$?:$(cat "$today")" "0:${header:1}"
@@ -41,7 +42,18 @@ rm -f "$RECORD.signals" && (trap '' INT QUIT PIPE && exec "$quorvin") && read -r
 check "the opener blocks nothing; of INT, QUIT, PIPE, CHLD and XFSZ it ignores PIPE" \
   same "${blocked:-}:$((0x${ignored:-0} & 0x1011006))" "0000000000000000:$((0x1000))"
 check "-p exits 1 when the folder's path cannot be found" same "$(strace -qq -o /dev/null -e \
-  inject=getcwd:error=EACCES "$quorvin" -p 2>&1):$?" "quorvin: cannot print the full path of $today: Permission denied:1"
+  inject=getcwd:error=EACCES "$quorvin" -p 2>&1):$?" "quorvin: cannot print the full path of '$today': Permission denied:1"
+stopped() { strace -qq -o /dev/null "$@" "$quorvin" > "$scratch/out" 2>&1 & for _ in $(seq 100); do start=$(pgrep -P $!) &&
+  grep -qs '^State:.t' "/proc/$start/status" && break; sleep 0.05; done; }
+go_on() { kill -CONT "$start"; wait $!; outcomes+="$?:$(cat "$scratch/out"):$(tail -n1 "$RECORD.sizes")/"; }
+# A start stopped (SIGSTOP, strace) while the test acts: a new empty note, being written, is opened whole, or exit 1 if it
+# vanishes; where no link is made, a write that fails removes the file made, never an entry put in its place meanwhile.
+for act in "printf '%s\n\n' \"\$header\" >" rm; do : > "$today" && stopped -e trace=clock_nanosleep -e inject=clock_nanosleep:signal=STOP:when=1 \
+  && eval "$act \"\$today\"" && go_on; done
+stopped -e inject=linkat:error=EPERM -e inject=fsync:error=EIO:signal=STOP:when=2 && mv "$today" ../made
+echo mine > "$today" && go_on && check "a note being written or vanishing, another's in place of one that failed" \
+  same "$outcomes$(cat "$today")" "0::$((${#header} + 2))/1:quorvin: cannot look for '$today' in '$folder': it vanished as it \
+was being made:$((${#header} + 2))/1:quorvin: cannot flush '$today' in '$folder': Input/output error:21/mine"
 fi
 
 fresh existing && mkdir elsewhere && printf 'my own line\n' > "$today" && touch -d '2001-01-01 10:00' "$today"
@@ -55,7 +67,7 @@ check "an existing note in the FOLDER given exits 0, nothing made here; the note
 fresh usage && mkdir -- -x
 out=$("$quorvin" --version)
 check "--version: exit 0, the version and licence" same "$?:$out" \
-  "0:quorvin $3"$'\nCopyright (C) 2026 Quorvin. MIT licence.'
+  "0:quorvin $3"$'\nCopyright (C) 2026 Quorvin.\nLicense MIT: <https://opensource.org/license/mit>.\nThis is free software: you are free to change and redistribute it.\nThere is NO WARRANTY, to the extent permitted by law.'
 out=$("$quorvin" -ph -- -x)
 check "-ph: exit 0, the usage with every option and exit status" same "$?:$(grep -c -e '^  -p, --path ' -e \
   '^  -h, --help ' -e '^  -V, --version ' -e '^  -d, --date=DATE ' -e '^      --previous ' -e '^      --next ' \
@@ -89,18 +101,19 @@ new|"$quorvin"|0::f $today,:$header||:$scratch/new/$today
 directory|mkdir $today && "$quorvin"|0::d $today,::$scratch/directory/$today
 dangling|ln -s elsewhere/target.txt $today && mkdir elsewhere && "$quorvin"|0::d elsewhere,l $today,::$scratch/dangling/$today
 upper|printf 'from windows\n' > $upper && "$quorvin"|0::f $upper,:from windows|:$scratch/upper/$upper
-removed|rmdir ../removed && "$quorvin"|1:quorvin: cannot create $today in the current folder: No such file or directory:::
-file-size-limit|ulimit -f 0 && "$quorvin"|1:quorvin: cannot write $today in $scratch/file-size-limit: File too large:::
-opener-127|OPENER_STATUS=127 "$quorvin"|2:quorvin: cannot open $scratch/opener-127/$today: xdg-open exited with \
+removed|rmdir ../removed && "$quorvin"|1:quorvin: cannot create '$today' in the current folder: No such file or directory:::
+file-size-limit|ulimit -Sf 0 && "$quorvin"|1:quorvin: cannot write '$today' in '$scratch/file-size-limit': File too large:::
+opener-127|OPENER_STATUS=127 "$quorvin"|2:quorvin: cannot open '$scratch/opener-127/$today': xdg-open exited with \
 status 127:f $today,:$header||:$scratch/opener-127/$today
-opener-129|OPENER_STATUS=129 "$quorvin"|2:quorvin: cannot open $scratch/opener-129/$today: xdg-open exited with \
+opener-129|OPENER_STATUS=129 "$quorvin"|2:quorvin: cannot open '$scratch/opener-129/$today': xdg-open exited with \
 status 129:f $today,:$header||:$scratch/opener-129/$today
 opener-killed|OPENER_SIGNAL=INT env --ignore-signal=INT --block-signal=INT "$quorvin"|2:quorvin: cannot open \
-$scratch/opener-killed/$today: xdg-open was ended by signal 2 (Interrupt):f $today,:$header||:$scratch/opener-killed/$today
+'$scratch/opener-killed/$today': xdg-open was ended by signal 2 (Interrupt):f $today,:$header||:$scratch/opener-killed/$today
+opener-quit|(ulimit -c 0; OPENER_SIGNAL=QUIT "$quorvin"); kill -l \$?|0:QUIT:f $today,:$header||:$scratch/opener-quit/$today
 sigchld-ignored|trap '' CHLD && exec "$quorvin"|0::f $today,:$header||:$scratch/sigchld-ignored/$today
 german|LC_ALL=de_DE.UTF-8 LANG=de_DE.UTF-8 "$quorvin"|0::f $today,:$header||:$scratch/german/$today
 closed-streams|"$quorvin" >&- 2>&- <&-|0::f $today,:$header||:$scratch/closed-streams/$today
-missing-folder|"$quorvin" missing|1:quorvin: cannot use folder missing: No such file or directory:::
+missing-folder|"$quorvin" ''|1:quorvin: cannot use folder '': No such file or directory:::
 path-unwritable|timeout 5 "$quorvin" --path >&-|1:$cannot_write Bad file descriptor:f $today,:$header||:
 version-unwritable|timeout 5 "$quorvin" --version > /dev/full|1:$cannot_write No space left on device:::
 yesterday|"$quorvin" -d yesterday|0::f $yesterday,:$yesterday_header||:$scratch/yesterday/$yesterday
@@ -116,7 +129,7 @@ CASES
 
 fresh readonly-parent && mkdir sub && cd sub && chattr +i . 2>/dev/null &&
   check "an immutable folder refuses even root: exit 1, the folder named by path" same "$(message=$("$quorvin" \
-    2>&1); echo "$?:$message"; chattr -i .)" "1:quorvin: cannot create $today in $folder/sub: Operation not permitted"
+    2>&1); echo "$?:$message"; chattr -i .)" "1:quorvin: cannot create '$today' in '$folder/sub': Operation not permitted"
 
 # A folder that cannot be searched hides whether the note is there: that is
 # a failure, not an absence (the user's note may be behind it).
@@ -124,7 +137,7 @@ fresh unsearchable
 if [ "$(id -u)" = 0 ] && command -v setpriv > /dev/null; then
   check "a look-up that fails exits 1, naming note, folder and reason" same "$(chmod 0 .; out=$(setpriv \
     --reuid=65534 --regid=65534 --clear-groups "$quorvin" 2> "$scratch/err"); echo "$?:$out:$(cat "$scratch/err")"
-    chmod 755 .)" "1::quorvin: cannot look for $today in $folder: Permission denied"
+    chmod 755 .)" "1::quorvin: cannot look for '$today' in '$folder': Permission denied"
 fi
 
 # An opener missing (then one that is there but cannot be started) is named, with its package (then
@@ -133,7 +146,7 @@ fresh opener-missing && chmod -x "$scratch/bin/xdg-open"
 for case in "/nonexistent:not found on PATH (install xdg-utils)" "$scratch/bin:/nonexistent:Permission denied"; do
   rm -f "$today"; message=$(PATH=${case%:*} "$quorvin" 2>&1)
   check "opener on PATH=${case%:*}: exit 2, said" same "$?:$message:$(head -n1 "$today")" \
-    "2:quorvin: cannot start xdg-open for $folder/$today: ${case##*:}:$header"
+    "2:quorvin: cannot start xdg-open for '$folder/$today': ${case##*:}:$header"
 done
 chmod +x "$scratch/bin/xdg-open"
 
@@ -153,19 +166,24 @@ chmod +x "$scratch/bin/takes-ctrl-c"
   exec script -qec 'exec env --default-signal=INT,QUIT --ignore-signal=XFSZ --block-signal=XFSZ "$quorvin"' /dev/null > /dev/null)
 check "Ctrl-C taken by an editor run through the shell: quorvin ends with its outcome" \
   same "$?:$(opened | tr '\n' ' ')" "0:interrupted $folder/$today 0 "
+fresh loop && printf '#!/bin/sh\necho "$1" >> "$RECORD"\nexec sleep 10\n' > "$scratch/bin/sleeper" && chmod +x "$scratch/bin/sleeper"
+{ settled "$RECORD" > /dev/null; printf '\003'; } | (unset DISPLAY VISUAL; EDITOR=sleeper SHELL=/bin/bash exec script -qec \
+  'for i in 1 2 3; do "$quorvin"; done' /dev/null > /dev/null)
+check "Ctrl-C in the editor ends quorvin by SIGINT: a loop of three starts stops at the first" same "$?:$(opened)" "130:$folder/$today"
 
 # Newlines, backslashes, controls (C1 too), stray bytes, overlong, cut or too high forms, surrogates,
 # characters that reorder or hide, each beside ones that stay; a path past 256 bytes, for getcwd.
 fresh "$(printf %0199d 0)/"$'new\nline\\n \x1f\x7f\xc2\x85\xc2\x9f\xc2\xa0 \x9b \xc0\xaf\xe0\x80\xaf\xe0\xa0\x80\xf0\x8f\xbf\xbf\xf0\x90\x80\x80\xf1\x80\x80\x80 \xed\x9f\xbf\xed\xa0\x80\xed\xbf\xbf\xee\x80\x80 \xd8\x9b\xd8\x9c\xd8\x9d \xe2\x80\x8a\xe2\x80\x8b\xe2\x80\x8f\xe2\x80\x90 \xe2\x80\xa7\xe2\x80\xa8\xe2\x80\xae\xe2\x80\xaf \xe2\x81\xa5\xe2\x81\xa6\xe2\x81\xa9\xe2\x81\xaa \xef\xbb\xbe\xef\xbb\xbf\xef\xbc\x80 \xf4\x8f\xbf\xbf\xf4\x90\x80\x80 \xe2\x80 Łódź 😀'
 message=$(PATH=/nonexistent "$quorvin" 2>&1)
 check "whatever could split or disguise a message in a name is escaped" same "$message" \
-  "quorvin: cannot start xdg-open for $scratch/$(printf %0199d 0)/"$'new\\nline\\\\n \\x1f\\x7f\\xc2\\x85\\xc2\\x9f\xc2\xa0 \\x9b \\xc0\\xaf\\xe0\\x80\\xaf\xe0\xa0\x80\\xf0\\x8f\\xbf\\xbf\xf0\x90\x80\x80\xf1\x80\x80\x80 \xed\x9f\xbf\\xed\\xa0\\x80\\xed\\xbf\\xbf\xee\x80\x80 \xd8\x9b\\xd8\\x9c\xd8\x9d \xe2\x80\x8a\\xe2\\x80\\x8b\\xe2\\x80\\x8f\xe2\x80\x90 \xe2\x80\xa7\\xe2\\x80\\xa8\\xe2\\x80\\xae\xe2\x80\xaf \xe2\x81\xa5\\xe2\\x81\\xa6\\xe2\\x81\\xa9\xe2\x81\xaa \xef\xbb\xbe\\xef\\xbb\\xbf\xef\xbc\x80 \xf4\x8f\xbf\xbf\\xf4\\x90\\x80\\x80 \\xe2\\x80 Łódź 😀'"/$today: not found on PATH (install xdg-utils)"
+  "quorvin: cannot start xdg-open for '$scratch/$(printf %0199d 0)/"$'new\\nline\\\\n \\x1f\\x7f\\xc2\\x85\\xc2\\x9f\xc2\xa0 \\x9b \\xc0\\xaf\\xe0\\x80\\xaf\xe0\xa0\x80\\xf0\\x8f\\xbf\\xbf\xf0\x90\x80\x80\xf1\x80\x80\x80 \xed\x9f\xbf\\xed\\xa0\\x80\\xed\\xbf\\xbf\xee\x80\x80 \xd8\x9b\\xd8\\x9c\xd8\x9d \xe2\x80\x8a\\xe2\\x80\\x8b\\xe2\\x80\\x8f\xe2\x80\x90 \xe2\x80\xa7\\xe2\\x80\\xa8\\xe2\\x80\\xae\xe2\x80\xaf \xe2\x81\xa5\\xe2\\x81\\xa6\\xe2\\x81\\xa9\xe2\x81\xaa \xef\xbb\xbe\\xef\\xbb\\xbf\xef\xbc\x80 \xf4\x8f\xbf\xbf\\xf4\\x90\\x80\\x80 \\xe2\\x80 Łódź 😀'"/$today': not found on PATH (install xdg-utils)"
 check "--path prints such a name's full path byte for byte" same "$(timeout 5 "$quorvin" -p)" "$folder/$today"
+fresh deep && for _ in $(seq 20); do mkdir "$(printf %0250d 0)" && cd "$(printf %0250d 0)"; done && "$quorvin"; check "past PATH_MAX the opener gets a path relative to the folder: ./NOTE" same "$?:$(opened):$(cat "$today")" "0:./$today:$header"
 
 # Without a graphical session the user's editor opens the note, on a terminal
 # only, its setting taken as git takes it, the note's path (quoted however
 # odd) added last. ":" opens nothing.
-fresh "no desktop's \"notes\""
+fresh "no desktop's \"notes\"" && shown="'${folder//\'/\'\\\\\'\'}/$today'"
 printf '#!/bin/sh\nprintf "%%s|" "$0" "$@" > "$RECORD"\n' > "$scratch/bin/stand-in" && chmod +x "$scratch/bin/stand-in"
 (unset DISPLAY WAYLAND_DISPLAY VISUAL; EDITOR=: "$quorvin")
 check "EDITOR=: makes the note whole and opens nothing" same "$?:$(cat "$today"):$(opened)" "0:$header:"
@@ -174,7 +192,7 @@ for redirect in '< /dev/null' '<&-' '> /dev/null' '-d yesterday <&-'; do
   status=$? note="today's note $folder/$today" listing="$today "
   [ "${redirect#-d}" = "$redirect" ] || note="the note $folder/$yesterday" listing="$yesterday $today "
   check "no desktop, $redirect: exit 2, the note ready, no editor started" \
-    same "$status:$message:$(opened):$(ls -A | tr '\n' ' ')" "2:quorvin: $note is ready, but there is no desktop \
+    same "$status:$message:$(opened):$(ls -A | tr '\n' ' ')" "2:quorvin: ${note%% /*} ${shown%/*}/${note##*/}' is ready, but there is no desktop \
 to open it in and no terminal for an editor ('quorvin --path' prints its path)::$listing"
 done
 cp "$scratch/bin/stand-in" "$scratch/bin/sensible-editor" && cp "$scratch/bin/stand-in" "$scratch/bin/vi"
@@ -193,20 +211,26 @@ printf '#!/no/such/sh\n' > "$scratch/bin/lost-sh" && chmod +x "$scratch/bin/"{se
 # is none; an EDITOR's arguments (after tabs) come before the note's path; an editor's end by a signal, and the
 # failures of the shell that runs a script without #!, are told; a missing editor is named.
 tab=$'\t' start="quorvin: cannot start editor"
-while IFS=@ read -r visual editor expected; do
+while IFS=@ read -r visual editor expected terminal; do  # a dumb terminal passes VISUAL over; no EDITOR, no editor
   : > "$RECORD"; message=$(unset DISPLAY WAYLAND_DISPLAY VISUAL EDITOR; [ -z "$visual" ] || export VISUAL=$visual
-    [ -z "$editor" ] || export EDITOR=$editor; on_terminal '"$quorvin"')
+    [ -z "$editor" ] || export EDITOR=$editor; TERM=${terminal:-$TERM} on_terminal '"$quorvin"')
   check "no desktop, VISUAL='$visual' EDITOR='$editor'" same "$?:$(opened):${message##*$'\n'}" "$expected"
 done << CASES
 stand-in --visual@vi@0:$scratch/bin/stand-in|--visual|$folder/$today|:
  $tab @stand-in$tab--wait$tab-x@0:$scratch/bin/stand-in|--wait|-x|$folder/$today|:
-@ENDED=1 self-ending@2::quorvin: cannot open $folder/$today: editor "ENDED=1 self-ending" was ended by signal 1 (Hangup)
-@no-hash-bang@2:$folder/$today|:$start "no-hash-bang" for $folder/$today: not found
-@no-such-editor@2::$start "no-such-editor" for $folder/$today: not found on PATH
-@$scratch/none@2::$start "$scratch/none" for $folder/$today: not found
-@$scratch/bin/sensible-editor -w@2::$start "$scratch/bin/sensible-editor -w" for $folder/$today: not executable
-@$scratch/bin/lost-sh@2::$start "$scratch/bin/lost-sh" for $folder/$today: its #! interpreter is not found
+@ENDED=1 self-ending@2::quorvin: cannot open $shown: editor 'ENDED=1 self-ending' was ended by signal 1 (Hangup)
+@no-hash-bang@2:$folder/$today|:$start 'no-hash-bang' for $shown: not found
+@no-such-editor@2::$start 'no-such-editor' for $shown: not found on PATH
+@$scratch/none@2::$start '$scratch/none' for $shown: not found
+@$scratch/bin/sensible-editor -w@2::$start '$scratch/bin/sensible-editor -w' for $shown: not executable
+@$scratch/bin/lost-sh@2::$start '$scratch/bin/lost-sh' for $shown: its #! interpreter is not found
+vi@@2::quorvin: today's note $shown is ready, but there is no desktop to open it in, and the terminal is dumb and EDITOR not set ('quorvin --path' prints its path)@dumb
+vi@stand-in@0:$scratch/bin/stand-in|$folder/$today|:@dumb
 CASES
+on_terminal '"$quorvin" missing' > /dev/null; "$quorvin" gone 2> /dev/null; check "in a graphical session a failure is a notification where stderr is no terminal" \
+  same "$(settled "$RECORD.notified")" "--app-name=Quorvin|--icon=quorvin|--|Quorvin|cannot use folder 'gone': No such file or directory|"
+fresh sweep && touch ".$(date -d '2 days ago' +%Y_%m_%d).txt.k3x9qa" "${last=.$(date -d yesterday +%Y_%m_%d).txt.k3x9qa}" .$today.k3x9qa
+"$quorvin"; check "a start making the note removes only copies of notes before yesterday's" same "$?:$(LC_ALL=C ls -A | xargs)" "0:$last .$today.k3x9qa $today"
 
 fresh crowds
 check_crowds "$quorvin" 5 40

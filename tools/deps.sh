@@ -8,7 +8,7 @@ set -euo pipefail
 run=(cmake g++ make xdg-utils)
 test=("${run[@]}" tzdata locales g++-mingw-w64-i686 wine wine32:i386 xvfb xdotool imagemagick
       dpkg-dev lintian mandoc man-db devscripts diffoscope-minimal zip desktop-file-utils
-      bsdutils fusefat dosfstools nsis clang-tidy strace clang libclang-rt-14-dev)
+      bsdutils fusefat dosfstools nsis clang-tidy strace exfat-fuse exfatprogs clang libclang-rt-14-dev)
 bench=("${run[@]}" hyperfine strace time dpkg-dev)
 
 case ${1:-} in
