@@ -43,7 +43,7 @@ check "the opener blocks nothing; of INT, QUIT, PIPE, CHLD and XFSZ it ignores P
   same "${blocked:-}:$((0x${ignored:-0} & 0x1011006))" "0000000000000000:$((0x1000))"
 check "-p exits 1 when the folder's path cannot be found" same "$(strace -qq -o /dev/null -e \
   inject=getcwd:error=EACCES "$quorvin" -p 2>&1):$?" "quorvin: cannot print the full path of '$today': Permission denied:1"
-stopped() { strace -qq -o /dev/null "$@" "$quorvin" > "$scratch/out" 2>&1 & for _ in $(seq 100); do start=$(pgrep -P $!) &&
+stopped() { strace -qq -o /dev/null "$@" "$quorvin" > "$scratch/out" 2>&1 & for _ in $(seq 300); do start=$(pgrep -P $!) &&
   grep -qs '^State:.t' "/proc/$start/status" && break; sleep 0.05; done; }
 go_on() { kill -CONT "$start"; wait $!; outcomes+="$?:$(cat "$scratch/out"):$(tail -n1 "$RECORD.sizes")/"; }
 # A start stopped (SIGSTOP, strace) while the test acts: a new empty note, being written, is opened whole, or exit 1 if it
@@ -109,7 +109,7 @@ opener-129|OPENER_STATUS=129 "$quorvin"|2:quorvin: cannot open '$scratch/opener-
 status 129:f $today,:$header||:$scratch/opener-129/$today
 opener-killed|OPENER_SIGNAL=INT env --ignore-signal=INT --block-signal=INT "$quorvin"|2:quorvin: cannot open \
 '$scratch/opener-killed/$today': xdg-open was ended by signal 2 (Interrupt):f $today,:$header||:$scratch/opener-killed/$today
-opener-quit|(ulimit -c 0; OPENER_SIGNAL=QUIT "$quorvin"); kill -l \$?|0:QUIT:f $today,:$header||:$scratch/opener-quit/$today
+opener-quit|(ulimit -c 0; OPENER_SIGNAL=QUIT exec env --default-signal=QUIT "$quorvin"); kill -l \$?|0:QUIT:f $today,:$header||:$scratch/opener-quit/$today
 sigchld-ignored|trap '' CHLD && exec "$quorvin"|0::f $today,:$header||:$scratch/sigchld-ignored/$today
 german|LC_ALL=de_DE.UTF-8 LANG=de_DE.UTF-8 "$quorvin"|0::f $today,:$header||:$scratch/german/$today
 closed-streams|"$quorvin" >&- 2>&- <&-|0::f $today,:$header||:$scratch/closed-streams/$today
@@ -119,7 +119,7 @@ version-unwritable|timeout 5 "$quorvin" --version > /dev/full|1:$cannot_write No
 yesterday|"$quorvin" -d yesterday|0::f $yesterday,:$yesterday_header||:$scratch/yesterday/$yesterday
 previous|touch 2026_02_30.txt 9999_12_31.txt "$yesterday".bak 2001_01_01.TXT && "$quorvin" --previous --date \
 tomorrow -p|0:$scratch/previous/2001_01_01.TXT:f 2001_01_01.TXT,f 2026_02_30.txt,f $yesterday.bak,f 9999_12_31.txt,::
-next|touch 9999_12_31.txt && "$quorvin" --next -d 9999-12-31|1:quorvin: no note after 9999-12-31 in $scratch/next:f 9999_12_31.txt,::
+next|touch 9999_12_31.txt && "$quorvin" --next -d 9999-12-31|1:quorvin: no note after 9999-12-31 in '$scratch/next':f 9999_12_31.txt,::
 template|printf 'a\r\nb' > ../t && ln -s ../t template.txt && "$quorvin"|0::f $today,l template.txt,:$header||a$cr|b:$scratch/template/$today
 fifo-template|mkfifo template.txt && "$quorvin"|0:quorvin: warning: $today was made with its header alone: template.txt is not \
 a regular file:f $today,p template.txt,:$header||:$scratch/fifo-template/$today
@@ -167,7 +167,7 @@ chmod +x "$scratch/bin/takes-ctrl-c"
 check "Ctrl-C taken by an editor run through the shell: quorvin ends with its outcome" \
   same "$?:$(opened | tr '\n' ' ')" "0:interrupted $folder/$today 0 "
 fresh loop && printf '#!/bin/sh\necho "$1" >> "$RECORD"\nexec sleep 10\n' > "$scratch/bin/sleeper" && chmod +x "$scratch/bin/sleeper"
-{ settled "$RECORD" > /dev/null; printf '\003'; } | (unset DISPLAY VISUAL; EDITOR=sleeper SHELL=/bin/bash exec script -qec \
+{ settled "$RECORD" > /dev/null; printf '\003'; } | (unset DISPLAY VISUAL; EDITOR=sleeper SHELL=/bin/bash exec env --default-signal=INT script -qec \
   'for i in 1 2 3; do "$quorvin"; done' /dev/null > /dev/null)
 check "Ctrl-C in the editor ends quorvin by SIGINT: a loop of three starts stops at the first" same "$?:$(opened)" "130:$folder/$today"
 
@@ -234,7 +234,7 @@ fresh sweep && touch ".$(date -d '2 days ago' +%Y_%m_%d).txt.k3x9qa" "${last=.$(
 
 fresh crowds
 check_crowds "$quorvin" 5 40
-CROWD_TEMPLATE=$'- [ ] plan\n\nthanks:' check_crowds "$quorvin" 3 20
+fresh template-crowds && CROWD_TEMPLATE=$'- [ ] plan\n\nthanks:' check_crowds "$quorvin" 3 20
 
 fresh kills
 check_kills "$quorvin" "$killer" 400
