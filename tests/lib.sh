@@ -52,7 +52,7 @@ SH
 
 # calls QUORVIN [STRACE OPTION]...: exit status, calls on note, folder, signals, each ending ";".
 calls() {
-  strace -qq -o "$scratch/trace" -e signal=none -e trace=openat,write,fsync,link,linkat,renameat2,close,\
+  strace -qq -o "$scratch/trace" -e signal=none -e trace=openat,write,fsync,link,linkat,renameat2,close,clock_nanosleep,\
 rt_sigaction,rt_sigprocmask,clone,clone3,wait4 "${@:2}" "$1" 3>&- 4>&- 5>&- 6>&- 7>&-
   echo "$?;$(LC_ALL=C sed -E '/(localtime|zoneinfo).* = [0-9]+$/{N;d}; /localtime|zoneinfo/d
     s/^rt_sigaction\(SIG([A-Z]+), \{sa_handler=SIG_([A-Z]+).*/\1:\2/; s/^rt_sigprocmask\(SIG_([A-Z]+), ([^,]*).*/\1 \2/

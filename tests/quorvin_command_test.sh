@@ -167,8 +167,7 @@ chmod +x "$scratch/bin/takes-ctrl-c"
 check "Ctrl-C taken by an editor run through the shell: quorvin ends with its outcome" \
   same "$?:$(opened | tr '\n' ' ')" "0:interrupted $folder/$today 0 "
 fresh loop && printf '#!/bin/sh\necho "$1" >> "$RECORD"\nexec sleep 10\n' > "$scratch/bin/sleeper" && chmod +x "$scratch/bin/sleeper"
-{ settled "$RECORD" > /dev/null; printf '\003'; } | (unset DISPLAY VISUAL; EDITOR=sleeper SHELL=/bin/bash exec env --default-signal=INT script -qec \
-  'for i in 1 2 3; do "$quorvin"; done' /dev/null > /dev/null)
+{ settled "$RECORD" > /dev/null; printf '\003'; } | (unset DISPLAY VISUAL; EDITOR=sleeper SHELL=/bin/bash exec env --default-signal=INT script -qec 'for i in 1 2 3; do "$quorvin"; done' /dev/null > /dev/null)
 check "Ctrl-C in the editor ends quorvin by SIGINT: a loop of three starts stops at the first" same "$?:$(opened)" "130:$folder/$today"
 
 # Newlines, backslashes, controls (C1 too), stray bytes, overlong, cut or too high forms, surrogates,
