@@ -35,8 +35,12 @@ for case in "fsync:error=EIO|:" "linkat:error=EPERM -e inject=fsync:error=EIO:wh
   check "${case%|*}: exit 1, told, nothing left unnamed" same "$?:$message:$(ls -A)" \
     "1:quorvin: cannot flush '$today' in '$folder': Input/output error${case#*|}"
 done
-rm -f "$today"; strace -qq -o /dev/null -e inject=write:retval=1:when=1 "$quorvin"  # wrote 1 byte, and that not
-check "a write that takes part of the header is followed by one of the rest" same "$?:$(cat "$today")" "0:${header:1}"
+# A write that takes part of the header (1 byte, and that not) is followed by one of the rest; one
+# interrupted is made again, once.
+for case in "retval=1:${header:1}" "error=EINTR:$header"; do
+  rm -f "$today"; strace -qq -o /dev/null -e inject=write:${case%%:*}:when=1 "$quorvin"
+  check "a write given $case" same "$?:$(cat "$today")" "0:${case#*:}"
+done
 # Ignored by the user's shell, Ctrl-C and Ctrl-\ are the opener's own again; other signals stay as they were.
 rm -f "$RECORD.signals" && (trap '' INT QUIT PIPE && exec "$quorvin") && read -r blocked ignored < "$RECORD.signals"
 check "the opener blocks nothing; of INT, QUIT, PIPE, CHLD and XFSZ it ignores PIPE" \
