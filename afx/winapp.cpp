@@ -100,16 +100,18 @@ std::string AfxFitLines(const std::string& text, std::size_t lines) {
   }
   if (starts.size() <= lines) return text;
   const std::size_t head = lines / 2, tail = lines - head - 1;
-  return text.substr(0, starts[head]) + "\xE2\x80\xA6\n" + text.substr(starts[starts.size() - tail]);
+  return text.substr(0, starts[head]) + "\xE2\x80\xA6\n" +
+         text.substr(starts[starts.size() - tail]);
 }
 
 int AfxMessageBox(const std::string& text, UINT type) {
   CWnd* main = AfxGetMainWnd();
   const std::string title = theOneApp ? theOneApp->m_appName : std::string();
-  return ::MessageBoxW(main ? main->m_hWnd : nullptr,
-                       utf16::FromUtf8(AfxFitLines(AfxBreakLongRuns(text, kMessageLineWidth),
-                                                   kMessageLines)).c_str(),
-                       utf16::FromUtf8(title).c_str(), type);
+  return ::MessageBoxW(
+      main ? main->m_hWnd : nullptr,
+      utf16::FromUtf8(AfxFitLines(AfxBreakLongRuns(text, kMessageLineWidth), kMessageLines))
+          .c_str(),
+      utf16::FromUtf8(title).c_str(), type);
 }
 
 void CWinApp::ReportException(const std::string& message) {

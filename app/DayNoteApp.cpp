@@ -76,9 +76,9 @@ bool CDayNoteApp::TakeCommandLine(const daynote::CommandLine& command) {
   }
   if (command.action != Action::kNote) {
     m_exitCode = 0;
-    AfxMessageBox(command.action == Action::kHelp
-                      ? kUsage
-                      : "Quorvin " QUORVIN_VERSION "\n" QUORVIN_COPYRIGHT ". MIT licence.",
+    AfxMessageBox(command.action == Action::kHelp ? kUsage
+                                                  : "Quorvin " QUORVIN_VERSION
+                                                    "\n" QUORVIN_COPYRIGHT ". MIT licence.",
                   MB_OK | MB_ICONINFORMATION);
     return false;
   }

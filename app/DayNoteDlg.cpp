@@ -62,8 +62,7 @@ BOOL CDayNoteDlg::OnInitDialog() {
 // The folder is the user's to make: a mistyped name must not become a
 // folder of notes.
 bool CDayNoteDlg::EnterFolder() {
-  if (!m_command.folder ||
-      ::SetCurrentDirectoryW(utf16::FromUtf8(*m_command.folder).c_str())) {
+  if (!m_command.folder || ::SetCurrentDirectoryW(utf16::FromUtf8(*m_command.folder).c_str())) {
     return true;
   }
   m_exitCode = 1;

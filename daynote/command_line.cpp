@@ -8,9 +8,9 @@ struct LongOption {
   char letter;  // the short option it stands for, or its own mark
   bool takes_value;
 };
-constexpr LongOption kLongOptions[] = {{"date", 'd', true},     {"previous", '<', false},
-                                       {"next", '>', false},    {"path", 'p', false},
-                                       {"help", 'h', false},    {"version", 'V', false}};
+constexpr LongOption kLongOptions[] = {{"date", 'd', true},  {"previous", '<', false},
+                                       {"next", '>', false}, {"path", 'p', false},
+                                       {"help", 'h', false}, {"version", 'V', false}};
 
 // The long option `word` ("--pa") names, exactly or as the only one it
 // begins; none, with `problem` set, otherwise.
@@ -75,7 +75,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments, bool sla
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& word = arguments[i];
     if (word == "--") {
-      operands.insert(operands.end(), arguments.begin() + static_cast<long>(i) + 1, arguments.end());
+      operands.insert(operands.end(), arguments.begin() + static_cast<long>(i) + 1,
+                      arguments.end());
       break;
     }
     if (word.compare(0, 2, "--") == 0) {

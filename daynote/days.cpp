@@ -10,8 +10,10 @@ std::int64_t DaysFromDate(const Date& date) {
   const std::int64_t year = date.year - (date.month <= 2);
   const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
   const std::int64_t year_of_era = year - era * 400;
-  const std::int64_t day_of_year = (153 * (date.month + (date.month > 2 ? -3 : 9)) + 2) / 5 + date.day - 1;
-  const std::int64_t day_of_era = year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year;
+  const std::int64_t day_of_year =
+      (153 * (date.month + (date.month > 2 ? -3 : 9)) + 2) / 5 + date.day - 1;
+  const std::int64_t day_of_era =
+      year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year;
   return era * 146097 + day_of_era - 719468;
 }
 
@@ -21,7 +23,8 @@ Date DateFromDays(std::int64_t days) {
   const std::int64_t day_of_era = days - era * 146097;
   const std::int64_t year_of_era =
       (day_of_era - day_of_era / 1460 + day_of_era / 36524 - day_of_era / 146096) / 365;
-  const std::int64_t day_of_year = day_of_era - (365 * year_of_era + year_of_era / 4 - year_of_era / 100);
+  const std::int64_t day_of_year =
+      day_of_era - (365 * year_of_era + year_of_era / 4 - year_of_era / 100);
   const std::int64_t shifted_month = (5 * day_of_year + 2) / 153;
   const int day = static_cast<int>(day_of_year - (153 * shifted_month + 2) / 5 + 1);
   const int month = static_cast<int>(shifted_month < 10 ? shifted_month + 3 : shifted_month - 9);

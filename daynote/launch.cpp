@@ -104,7 +104,8 @@ bool IsStaleCopy(const std::string& entry, const std::string& note) {
 }
 
 std::string NoteTitle(const NoteRequest& request) {
-  const bool today = request.neighbour == Neighbour::kNone && !request.day.date && !request.day.offset;
+  const bool today =
+      request.neighbour == Neighbour::kNone && !request.day.date && !request.day.offset;
   return today ? "today's note" : "the note";
 }
 
@@ -121,7 +122,8 @@ ChosenNote MakeNote(DayNoteHost& host, const SettledRequest& request) {
   if (request.neighbour != Neighbour::kNone) {
     const bool before = request.neighbour == Neighbour::kPrevious;
     const Date day = DateOf(request.day);
-    if (std::optional<std::string> found = NeighbourNote(host.ListEntries(), day, request.neighbour)) {
+    if (std::optional<std::string> found =
+            NeighbourNote(host.ListEntries(), day, request.neighbour)) {
       return {*found, {}};
     }
     throw NoNoteError(std::string("no note ") + (before ? "before " : "after ") + IsoDate(day) +

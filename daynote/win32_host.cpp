@@ -410,7 +410,8 @@ TemplateText Win32Host::ReadTemplate(const std::string& name, std::size_t limit)
   DWORD size = 0;
   const bool described = GetFileInformationByHandle(file, &information);
   const bool folder = described && (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
-  const bool fits = described && information.nFileSizeHigh == 0 && information.nFileSizeLow <= limit;
+  const bool fits =
+      described && information.nFileSizeHigh == 0 && information.nFileSizeLow <= limit;
   const bool read = !folder && fits &&
                     ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &size, nullptr);
   const DWORD error = GetLastError();
