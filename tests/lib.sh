@@ -73,7 +73,7 @@ check_crowds() {  # check_crowds QUORVIN ROUNDS STARTS [EMPTY="0 ": or empty, th
   local round notes=0 sizes=0 whole
   : > "$RECORD.sizes"
   for round in $(seq "$2"); do
-    mkdir "crowd-$round" && cd "crowd-$round" || return
+    mkdir "crowd-$round" && cd "crowd-$round" || { check "round $round of the crowd has a new folder" false; return; }
     [ -z "${CROWD_TEMPLATE:-}" ] || printf '%s\n' "$CROWD_TEMPLATE" > template.txt
     for _ in $(seq "$3"); do "$1" & done
     wait
