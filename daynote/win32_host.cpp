@@ -7,6 +7,8 @@
 #include <shlwapi.h>
 #include <winternl.h>
 
+#include <array>
+
 #include "daynote/utf16.h"
 
 namespace daynote {
@@ -82,16 +84,54 @@ class ComApartment {
   bool initialised_;
 };
 
+// A folder's identity: its volume's serial number and its index on that
+// volume, the same whatever path leads to it (a drive letter's alias, a short
+// name, \\?\, a junction). With `resolved`, also its path as the system
+// resolves it (\\?\C:\a, \\?\UNC\server\share\a), empty if it cannot say.
+using FolderId = std::array<DWORD, 3>;
+std::optional<FolderId> IdentifyFolder(const std::wstring& path, std::wstring* resolved = nullptr) {
+  const HANDLE folder = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (folder == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::optional<FolderId> id;
+  BY_HANDLE_FILE_INFORMATION info;
+  if (GetFileInformationByHandle(folder, &info)) {
+    id = FolderId{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+  }
+  if (resolved) {
+    const DWORD size = GetFinalPathNameByHandleW(folder, nullptr, 0, FILE_NAME_NORMALIZED);
+    resolved->assign(size, L'\0');
+    const DWORD length =
+        GetFinalPathNameByHandleW(folder, resolved->data(), size, FILE_NAME_NORMALIZED);
+    resolved->resize(length < size ? length : 0);
+  }
+  CloseHandle(folder);
+  return id;
+}
+
 // Windows starts a program in its own folder when it cannot use the one it
 // was asked for (Wine does for names it cannot map), and some launchers
-// start programs in System32: a note made there would be nobody's.
+// start programs in System32: a note made there would be nobody's. The
+// folder and each folder above it, where the system resolved it to be, are
+// compared with the Windows folder by identity, not by name.
 bool IsWindowsFolder(const std::wstring& folder) {
   wchar_t windows[MAX_PATH];
   const UINT length = GetWindowsDirectoryW(windows, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH || folder.size() < length) return false;
-  return CompareStringOrdinal(folder.c_str(), static_cast<int>(length), windows,
-                              static_cast<int>(length), TRUE) == CSTR_EQUAL &&
-         (folder.size() == length || folder[length] == L'\\');
+  if (length == 0 || length >= MAX_PATH) return false;
+  const std::optional<FolderId> system = IdentifyFolder(std::wstring(windows, length));
+  std::wstring path;
+  std::optional<FolderId> here = IdentifyFolder(folder, &path);
+  if (!system) return false;
+  if (path.empty()) path = ExtendedLengthPath(folder);
+  for (;;) {
+    if (here == system) return true;
+    // Up to \\?\C:\ or \\?\UNC\server, whose "\\?\" ends at 3.
+    const std::size_t separator = path.find_last_of(L'\\', path.size() - 2);
+    if (separator == std::wstring::npos || separator <= 3) return false;
+    path.resize(path[separator - 1] == L':' ? separator + 1 : separator);  // C:\ keeps its "\"
+    here = IdentifyFolder(path);
+  }
 }
 
 // Windows starts a program in its own folder when it cannot use the one it

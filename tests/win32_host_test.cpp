@@ -220,9 +220,21 @@ TEST_F(Win32HostFolder, FailuresNameStepNoteFolderAndReason) {
   }
   note->Discard();
   EXPECT_TRUE(RemoveDirectoryA(".sub"));
-  for (const char* windows : {"C:\\WINDOWS", "c:\\Windows\\SYSTEM32\\"})  // however it is spelled
-    EXPECT_THROW((SetCurrentDirectoryA(windows), host.FindEntry("x.txt")), daynote::NoteError)
-        << windows;
+  // However it is spelled: in another case, as a long path, by a short name, through Wine's Z:.
+  std::vector<std::string> windows{"C:\\WINDOWS", "c:\\Windows\\SYSTEM32\\",
+                                   "\\\\?\\C:\\windows\\system32"};
+  char short_name[MAX_PATH];  // GLOB~YNC under Wine
+  if (GetShortPathNameA("C:\\windows\\globalization", short_name, MAX_PATH)) {
+    windows.push_back(short_name);
+  }
+  if (const char* prefix = std::getenv("WINEPREFIX")) {
+    windows.push_back("Z:" + std::string(prefix) + "/drive_c/windows");
+  }
+  for (std::string& spelling : windows) {
+    std::replace(spelling.begin(), spelling.end(), '/', '\\');
+    EXPECT_TRUE(SetCurrentDirectoryW(utf16::FromUtf8(spelling).c_str())) << spelling;
+    EXPECT_THROW(host.FindEntry("x.txt"), daynote::NoteError) << spelling;
+  }
   // A reason's placeholder names the file it is about, once, even where that name holds one.
   EXPECT_EQ(daynote::SystemMessage(ERROR_BAD_EXE_FORMAT, "%1.dll"), "Bad EXE format for %1.dll");
 }

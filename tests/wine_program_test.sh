@@ -47,7 +47,9 @@ SHOpenWithDialog;SendMessageW;PostMessageW" > /dev/null 2>&1
 own_calls() {  # the exit status, then the calls, each ending ";"
   WINEDEBUG=+relay,trace+exec wine "$program" 2> "$scratch/relay" > /dev/null
   printf '%s;' $?
-  awk '/ ret=004/ && /:Call / {
+  awk 'NR == 1 { own = substr($0, 1, index($0, ":")) }  # its first thread; a desktop process it starts is at 004 too
+  index($0, own) != 1 { next }
+  / ret=004/ && /:Call / {
     thread = substr($0, 1, index($0, ":")); sub(/^[^:]*:Call [^.]*\./, ""); sub(/\) ret=.*/, ""); sub(/[0-9a-f]+ L".*\\\\/, ""); sub(/\.[a-z0-9]+"/, ".*")
     n = split(substr($0, index($0, "(") + 1), args, ","); call = substr($0, 1, index($0, "("))
     for (i = 1; i <= n; i++) call = call (i > 1 ? "," : "") (i == 1 && args[i] in handle ? handle[args[i]] : \
@@ -57,19 +59,35 @@ own_calls() {  # the exit status, then the calls, each ending ";"
     print call ") = " ($0 ~ /^00(0[1-9a-f]|[1-9a-f])/ ? "*" : $0) }
   /SHELL_execute mask/ && index($0, thread) == 1 { sub(/.*SHELL_execute /, ""); sub(/ class=.*/, ""); print }' "$scratch/relay" | tr '\n' ';'
 }
-# The window takes its icons, large and small; the template is looked for;
-# the note is written and flushed in a copy the system deletes when it is
-# closed, named by a link, and opened by name in a single-threaded COM
-# apartment, the shell to finish before the window asks to be closed.
-copy="SendMessageW(*,00000080,00000001,*) = 00000000;SendMessageW(*,00000080,00000000,*) = 00000000;CreateFileW(template.*,\
-80000000,00000007,00000000,00000003,02000000,00000000) = ffffffff;CreateFileW(.$today.*,\
-40010000,00000005,00000000,00000001,04000080,00000000) = h1;WriteFile(h1,*,$(printf %08x $((${#header} + 4))),*\
-,00000000) = 00000001;FlushFileBuffers(h1) = 00000001;NtSetInformationFile(h1,*,*,*,0000000b) = "
+# The window takes its icons, large and small. The Windows folder, then the
+# current folder and each folder above it, are opened for their identities
+# (no note goes in the Windows folder, whatever path leads there); the
+# template is looked for; the note is written and flushed in a copy the
+# system deletes when it is closed, named by a link, and opened by name in a
+# single-threaded COM apartment, the shell to finish before the window asks
+# to be closed.
+icons="SendMessageW(*,00000080,00000001,*) = 00000000;SendMessageW(*,00000080,00000000,*) = 00000000;"
+identities() {  # identities FOLDER: those calls, on handles h1 and up
+  local path names=(windows) name n=0
+  path=$(windows_path "$1")
+  while [[ $path == *\\* ]]; do names+=("${path##*\\}") && path=${path%\\*}; done
+  for name in "${names[@]}" ''; do
+    n=$((n + 1)) && printf 'CreateFileW(%s",%s) = h%d;CloseHandle(h%d) = 00000001;' "$name" \
+      00000080,00000007,00000000,00000003,02000000,00000000 $n $n
+  done
+}
+handles=$(identities "$scratch/normal" | grep -o CreateFileW | wc -l)
+note=h$((handles + 1)) renamed=h$((handles + 2))
+copy="CreateFileW(template.*,80000000,00000007,00000000,00000003,02000000,00000000) = ffffffff;\
+CreateFileW(.$today.*,40010000,00000005,00000000,00000001,04000080,00000000) = $note;WriteFile($note,*,\
+$(printf %08x $((${#header} + 4))),*,00000000) = 00000001;FlushFileBuffers($note) = 00000001;\
+NtSetInformationFile($note,*,*,*,0000000b) = "
 opened_here() { echo "CoInitializeEx(00000000,00000006) = 00000000;mask=0x00000500 hwnd=00000000 verb=L\"open\" \
 file=L\".\\\\$today\" parm=(null) dir=L\"$(windows_path . | sed 's/\\/\\\\/g')\" show=0x00000001;\
 ShellExecuteExW(*) = 00000001;CoUninitialize() = *;PostMessageW(*,00000010,00000000,00000000) = 00000001;"; }
 fresh normal
-check "a normal run exits 0 after these calls" same "$(own_calls)" "0;${copy}00000000;CloseHandle(h1) = 00000001;$(opened_here)"
+check "a normal run exits 0 after these calls" same "$(own_calls)" \
+  "0;$icons$(identities "$folder")${copy}00000000;CloseHandle($note) = 00000001;$(opened_here)"
 check "the shell opens the note's full path; a new note is the header with CR LF line ends; no window is left" \
   same "$(recorded):$(od -An -c "$today" | tr -s ' '):$(windows_named Quorvin)" \
   "$(windows_path "$folder/$today"):$(crlf_header | od -An -c | tr -s ' '):"
@@ -78,11 +96,11 @@ check "the shell opens the note's full path; a new note is the header with CR LF
 fresh fat
 if truncate -s 8M ../fat.img && mkfs.vfat ../fat.img > /dev/null && fusefat -o rw+ ../fat.img . > /dev/null 2>&1; then
   cd "$folder"
-  check "on FAT, a copy is written, flushed and renamed, and opened" same "$(own_calls)$(recorded)" "0;${copy}c0000022;CreateFileW(.$today.*,\
-40010000,00000005,00000000,00000001,00000080,00000000) = h2;CloseHandle(h1) = 00000001;SetFileInformationByHandle(h2,\
-00000004,*,*) = 00000001;WriteFile(h2,*,$(printf %08x $((${#header} + 4))),*,00000000) = 00000001;FlushFileBuffers(h2) = 00000001;\
-SetFileInformationByHandle(h2,00000004,*,*) = 00000001;SetFileInformationByHandle(h2,00000003,*,*) = 00000001;\
-CloseHandle(h2) = 00000001;$(opened_here)$(windows_path "$folder/$today")"
+  check "on FAT, a copy is written, flushed and renamed, and opened" same "$(own_calls)$(recorded)" "0;$icons$(identities "$folder")${copy}c0000022;CreateFileW(.$today.*,\
+40010000,00000005,00000000,00000001,00000080,00000000) = $renamed;CloseHandle($note) = 00000001;SetFileInformationByHandle($renamed,\
+00000004,*,*) = 00000001;WriteFile($renamed,*,$(printf %08x $((${#header} + 4))),*,00000000) = 00000001;FlushFileBuffers($renamed) = 00000001;\
+SetFileInformationByHandle($renamed,00000004,*,*) = 00000001;SetFileInformationByHandle($renamed,00000003,*,*) = 00000001;\
+CloseHandle($renamed) = 00000001;$(opened_here)$(windows_path "$folder/$today")"
   cd / && fusermount -uz "$folder"
 else echo "SKIP: no FAT disk through FUSE"; fi
 
@@ -171,8 +189,10 @@ wait_until_ended() { for _ in $(seq 100); do ended && return; sleep 0.1; done; }
 # focus; then wait for the window to go, so that the next step starts from the state it expects.
 press_ok() { xdotool windowfocus --sync "$1" key "${2:-Return}" 2> /dev/null && wait_until_gone "$1"; }
 post() { wine "$tool" post "$@" 2> /dev/null; }
-start() {  # start FOLDER [ARGUMENT]...: Quorvin in FOLDER, in the background, traced; sets pid
-  (cd "$1" && WINEDEBUG=+relay exec wine "$program" "${@:2}" 2> "$scratch/relay") &
+start() {  # start FOLDER [ARGUMENT]...: Quorvin in FOLDER (as Windows spells it, if it does), in the background, traced; sets pid
+  if [[ $1 == ?:\\* ]]; then (cd / && WINEDEBUG=+relay exec wine start /wait /d "$1" /unix "$program" "${@:2}" 2> "$scratch/relay") &
+  else (cd "$1" && WINEDEBUG=+relay exec wine "$program" "${@:2}" 2> "$scratch/relay") &
+  fi
   pid=$!
 }
 exit_status() { wait_until_ended; ended || kill "$pid"; wait "$pid"; }
@@ -347,6 +367,14 @@ said_once "started in the Windows folder instead of its own" "$folder" "Cannot l
 not kept in the Windows folder, where Windows starts a program when the folder it was to start in could not be used." \
   "1 after the window"
 check "started in the Windows folder, it makes no note there" test ! -e "$WINEPREFIX/drive_c/windows/$today"
+# The same by other paths: through Wine's Z: drive, and through a link to a folder under it.
+ln -s "$WINEPREFIX/drive_c/windows/system32" "$scratch/link"
+for alias in "Z:${WINEPREFIX//\//\\}\\drive_c\\windows" "$(windows_path "$scratch")\\link"; do
+  said_once "started in $alias" "$alias" "Cannot look for $today in $alias: notes are not kept in the Windows \
+folder, where Windows starts a program when the folder it was to start in could not be used." 1
+done
+check "reached by other paths, it makes no note there" \
+  test ! -e "$WINEPREFIX/drive_c/windows/$today" -a ! -e "$WINEPREFIX/drive_c/windows/system32/$today"
 
 # Starts at the same instant: one note, and the editor never finds it other
 # than whole.
