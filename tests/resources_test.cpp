@@ -210,6 +210,44 @@ TEST(Resources, VersionBlockHasEveryField) {
   EXPECT_EQ((Numbers{translation[0], translation[1]}), (Numbers{0x0409, 1200}));  // US English
 }
 
+// The manifest as the loader takes it, in an activation context made from
+// the program's own: the caller's rights, per-monitor DPI awareness (system
+// DPI where that is not known) and version 6 of the common controls.
+TEST(Resources, ManifestRunsAsInvokerDpiAwareWithCommonControls6) {
+  ACTCTXA request{};
+  request.cbSize = sizeof request;
+  request.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+  request.lpSource = program_path;
+  request.lpResourceName = MAKEINTRESOURCEA(1);
+  const HANDLE context = CreateActCtxA(&request);
+  ASSERT_NE(context, INVALID_HANDLE_VALUE);
+  ACTIVATION_CONTEXT_RUN_LEVEL_INFORMATION level{};
+  QueryActCtxW(0, context, nullptr, RunlevelInformationInActivationContext, &level, sizeof level,
+               nullptr);
+  EXPECT_EQ((Numbers{level.RunLevel, level.UiAccess}), (Numbers{ACTCTX_RUN_LEVEL_AS_INVOKER, 0}));
+  const std::pair<const wchar_t*, const wchar_t*> settings[] = {
+      {L"http://schemas.microsoft.com/SMI/2005/WindowsSettings", L"dpiAware"},
+      {L"http://schemas.microsoft.com/SMI/2016/WindowsSettings", L"dpiAwareness"}};
+  Texts values;
+  for (const auto& [space, name] : settings) {
+    wchar_t value[32] = {};
+    QueryActCtxSettingsW(0, context, space, name, value, 32, nullptr);
+    values.emplace_back(value, value + wcslen(value));
+  }
+  EXPECT_EQ(values, (Texts{"true", "PerMonitorV2"}));
+  // The assemblies it holds: the program's own, then the one it depends on.
+  DWORD second = 2;
+  std::vector<char> details(4096);
+  ASSERT_TRUE(QueryActCtxW(0, context, &second, AssemblyDetailedInformationInActivationContext,
+                           details.data(), details.size(), nullptr));
+  const std::wstring identity =
+      reinterpret_cast<ACTIVATION_CONTEXT_ASSEMBLY_DETAILED_INFORMATION*>(details.data())
+          ->lpAssemblyEncodedAssemblyIdentity;
+  EXPECT_EQ(identity.substr(0, 34), L"Microsoft.Windows.Common-Controls,");
+  EXPECT_NE(identity.find(L",version=\"6."), std::wstring::npos);
+  ReleaseActCtx(context);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {

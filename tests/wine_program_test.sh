@@ -125,7 +125,7 @@ check "the note is made and opened in the current folder; the one beside the pro
 check "Quorvin.exe imports from KERNEL32 and msvcrt only, and is marked terminal-server aware" same "$(i686-w64-mingw32-objdump \
   -p "$program" | sed -n 's/.*DLL Name: //p; s/.*\(TERMINAL_SERVICE_AWARE\).*/\1/p' | sort | tr '\n' ' ')" "KERNEL32.dll TERMINAL_SERVICE_AWARE msvcrt.dll "
 for dll in user32 gdi32 win32u imm32 version advapi32 sechost ucrtbase zlib1 shell32 shlwapi \
-  shcore ole32 combase rpcrt4 oleaut32 actxprxy uxtheme; do
+  shcore ole32 combase rpcrt4 oleaut32 actxprxy uxtheme comctl32; do
   fresh "planted $dll"
   cp "$program" . && cp "$planted_dll" "$dll.dll"
   WINEDLLOVERRIDES="$WINEDLLOVERRIDES;$dll=n,b" wine ./Quorvin.exe
