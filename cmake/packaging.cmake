@@ -32,6 +32,18 @@ if(WIN32)
   find_program(CPACK_QUORVIN_MAKENSIS makensis REQUIRED)
   set(CPACK_QUORVIN_NSI ${packaging_dir}/quorvin.nsi)
   set(CPACK_QUORVIN_ICON ${PROJECT_SOURCE_DIR}/res/quorvin.ico)
+  # The setup's finish page shows the icon's largest picture, drawn at build
+  # time by make_icon. That runs on the machine that builds, so it is built
+  # with that machine's compiler, not the cross compiler.
+  find_program(HOST_CXX NAMES c++ g++ REQUIRED)
+  add_custom_command(OUTPUT ${generated}/make_icon ${generated}/finish.bmp
+                     COMMAND ${HOST_CXX} -std=c++17 -O2 -o ${generated}/make_icon
+                             ${PROJECT_SOURCE_DIR}/res/make_icon.cpp
+                     COMMAND ${generated}/make_icon ${PROJECT_SOURCE_DIR}/res/icon.txt
+                             ${generated}/finish.bmp
+                     DEPENDS ${PROJECT_SOURCE_DIR}/res/make_icon.cpp ${PROJECT_SOURCE_DIR}/res/icon.txt)
+  add_custom_target(finish_bitmap ALL DEPENDS ${generated}/finish.bmp)
+  set(CPACK_QUORVIN_BITMAP ${generated}/finish.bmp)
   file(STRINGS ${PROJECT_SOURCE_DIR}/res/resource.h copyright REGEX "QUORVIN_COPYRIGHT \"")
   string(REGEX REPLACE ".*\"(.*)\".*" "\\1" CPACK_QUORVIN_COPYRIGHT "${copyright}")
 else()

@@ -49,7 +49,8 @@ else()
   execute_process(COMMAND ${CPACK_QUORVIN_MAKENSIS} -V2 -INPUTCHARSET UTF8
                           -DVERSION=${CPACK_PACKAGE_VERSION} -DPUBLISHER=${CPACK_PACKAGE_VENDOR}
                           -DCOPYRIGHT=${CPACK_QUORVIN_COPYRIGHT} -DICON=${CPACK_QUORVIN_ICON}
-                          -DSTAGED=${staged} -DOUTFILE=${setup} ${CPACK_QUORVIN_NSI}
+                          -DBITMAP=${CPACK_QUORVIN_BITMAP} -DSTAGED=${staged} -DOUTFILE=${setup}
+                          ${CPACK_QUORVIN_NSI}
                   OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY)
   list(PREPEND package ${setup})  # the order of their names
 endif()
