@@ -2,7 +2,7 @@
 # The Windows zip as a user gets it: its checksum, exactly the program, a
 # read-me and the licence, the texts with Windows line ends, and the program
 # runs from it; then the setup beside it. A recorder is the .txt opener.
-#   zip_test.sh QUORVIN.ZIP RECORDER.EXE   (under the Wine session of the test command)
+#   zip_test.sh QUORVIN.ZIP RECORDER.EXE WINDOW_TOOL.EXE   (under the Wine session of the test command)
 zip=$(realpath "$1")
 setup=${zip%-win32.zip}-setup.exe
 . "$(dirname "$0")/lib.sh"
@@ -38,39 +38,98 @@ check "Quorvin.exe from the zip makes today's note whole and opens it" opened "$
 cd "$scratch" && touch file && check "the setup is under 256 KiB" test "$(stat -c %s "$setup")" -lt 262144
 # Nothing of earlier runs; Documents and Desktop the prefix's own, not links to the home.
 users=$WINEPREFIX/drive_c/users/$(id -un)
+installed=$users/AppData/Local/Programs/Quorvin
 key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quorvin'
-rm -rf "$users/AppData/Local/Programs/Quorvin" "$users/Documents" "$users/Desktop"
+shortcut="$users/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Today's note.lnk"
+rm -rf "$installed" "$shortcut" "$users/Documents" "$users/Desktop"
 mkdir "$users/Documents" "$users/Desktop" && wine reg delete "$key" /f > /dev/null 2>&1
-for bad in "$(winepath -w "$scratch/file")\\Notes" 'C:\windows\Notes' "$(printf 'n%.0s' $(seq 250))"; do
+wine reg delete 'HKCU\Software\Quorvin' /f > /dev/null 2>&1
+left() {  # what a setup made: the program's files|shortcuts|the version in Apps & features|settings
+  echo "$(ls -A "$installed" 2> /dev/null | paste -sd ' ')|$(ls "$shortcut" 2> /dev/null | wc -l)|$(wine reg query \
+    "$key" /v DisplayVersion 2> /dev/null | tr -d '\r' | grep -o '[0-9.]*$')|$(wine reg query 'HKCU\Software\Quorvin' 2> /dev/null | grep -c 'Notes folder')"
+}
+for bad in "$(winepath -w "$scratch/file")\\Notes" "$(winepath -w "$scratch/file")" 'C:\windows\Notes' \
+  "Z:${WINEPREFIX//\//\\}\\drive_c\\windows\\Notes" "$(printf 'n%.0s' $(seq 250))" "$(winepath -w "$scratch")\\a<b>Notes"; do
   wine "$setup" /S "/NOTES=$bad"
-  check "a setup that cannot use the notes folder ${bad:0:20}... exits non-zero, making none" \
-    same "$?:$(ls -d "$WINEPREFIX/drive_c/windows/Notes" nn* 2> /dev/null)" 2:
+  check "a setup that cannot use the notes folder ...${bad: -24} exits non-zero, making none" \
+    same "$?:$(ls -d "$WINEPREFIX/drive_c/windows/Notes" nn* a*Notes 2> /dev/null):$(left)" "2::|0||0"
 done
+# On the folder page, the same is said when Install is clicked, in a message that fits the screen, and the page stays.
+tool=$(realpath "$3")
+window() { for _ in $(seq 300); do xdotool search --onlyvisible --name "^$1\$" 2> /dev/null | head -1 | grep . && return; sleep 0.1; done; }
+bad="$(winepath -w "$scratch")\\$(printf 'n%.0s' $(seq 200))\\a<b"
+wine "$setup" "/NOTES=$bad" & pid=$!
+page=$(window 'Quorvin Setup ') && wine "$tool" post 'Quorvin Setup ' 0x0111 1
+box=$(window 'Quorvin Setup') && said=$(wine "$tool" text 'Quorvin Setup' | tr -d '\r')
+width=$(wine "$tool" rect 'Quorvin Setup' | awk '{ print $3 - $1 }') && xdotool windowfocus --sync "$box" key Return
+for _ in $(seq 300); do xdotool getwindowname "$box" > /dev/null 2>&1 || break; sleep 0.1; done
+check "the folder page refuses ${bad: -24} on Install, saying why, in lines of 48 characters ($width pixels); it stays" \
+  same "$said:$((width <= 1024)):$(window 'Quorvin Setup '):$(ls -d nn* 2> /dev/null)" "$(fold -w48 <<< "$bad")
+cannot be a folder: Windows allows none of < > : \" | ? * in a folder's name.
+
+Choose another folder for your notes.:1:$page:"
+wine "$tool" post 'Quorvin Setup ' 0x0111 2 && wait "$pid"
+# Files first: a program folder that is a file leaves no shortcut and no key.
+mkdir -p "${installed%/*}" && touch "$installed" && wine "$setup" /S
+check "a setup that cannot make the program's folder exits non-zero, registering nothing" same "$?:$(left)" "2:$installed|0||0"
+rm "$installed"
 notes=$scratch/Łodź/日本語
 wine "$setup" /S "/NOTES=Łodź\\日本語" && wine "$setup" /S
 check "a silent install into a new folder Łodź\\日本語 (relative), then one over it, exit 0" same "$?" 0
 program='C:\users\'$(id -un)'\AppData\Local\Programs\Quorvin'
-size=0 && for file in "$folder"/*; do size=$((size + ($(stat -c %s "$file") + 1023) / 1024)); done
-check "Apps & features shows Quorvin, its version, publisher, icon and size, and removes it" \
+size=0 && for file in "$installed"/*; do size=$((size + ($(stat -c %s "$file") + 1023) / 1024)); done
+check "Apps & features shows Quorvin, its version, publisher, icon and size (the uninstaller's too), and removes it" \
   same "$(wine reg query "$key" 2> /dev/null | tr -d '\r' | tr -s ' ' | sed -n 's/^ //p' | sort | paste -sd ' ')" \
   "DisplayIcon REG_SZ $program\\Quorvin.exe DisplayName REG_SZ Quorvin DisplayVersion REG_SZ 1.0.0.1 \
 EstimatedSize REG_DWORD $(printf 0x%x $size) InstallLocation REG_SZ $program NoModify REG_DWORD 0x1 \
 NoRepair REG_DWORD 0x1 Publisher REG_SZ Quorvin QuietUninstallString REG_SZ \"$program\\Uninstall.exe\" /S \
 UninstallString REG_SZ \"$program\\Uninstall.exe\""
-shortcut="$users/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Today's note.lnk"
 (cd / && wine start /unix "$shortcut")
 check "the Start menu's Today's note, after the upgrade, makes and opens a note in Łodź\\日本語" \
   opened "$notes/$today"
 check "there is no desktop shortcut unless asked for" same "$(ls -A "$users/Desktop")" ""
 
-printf 'my line\r\n' > "$notes/2001_01_01.txt"
-wine "$users/AppData/Local/Programs/Quorvin/Uninstall.exe" /S
-# It goes on as a copy of itself, which drops this key last.
-for _ in $(seq 50); do wine reg query 'HKCU\Software\Quorvin' > /dev/null 2>&1 || break; sleep 0.2; done
-check "the uninstaller removes the program's folder, its shortcut and its keys" sh -c 'test ! -e "$0" -a ! -e "$1" &&
-  ! wine reg query "$2" && ! wine reg query "HKCU\Software\Quorvin"' "$users/AppData/Local/Programs/Quorvin" \
-  "$shortcut" "$key" > /dev/null 2>&1
+# While Quorvin runs (its message that notes are not kept in the Windows folder waits for OK), an
+# update and the quiet uninstall change nothing, nor does an older setup over a newer Quorvin: the
+# program stays as it was (its read-me, removed here, stays away), and so does its version.
+refuses() {  # refuses WHAT COMMAND...
+  local before
+  before=$(left) && "${@:2}"
+  check "$1 exits non-zero, changing nothing" same "$?:$(left)" "2:$before"
+}
+(cd "$WINEPREFIX/drive_c/windows" && exec wine "$installed/Quorvin.exe") & held=$!
+window Quorvin > /dev/null && rm "$installed/README.txt"
+wine reg add "$key" /v DisplayVersion /d 1.0.0.0 /f > /dev/null 2>&1
+refuses "with Quorvin running, an update from 1.0.0.0" wine "$setup" /S
+refuses "with Quorvin running, the quiet uninstall" wine "$installed/Uninstall.exe" /S
+kill $held && wait $held
+wine reg add "$key" /v DisplayVersion /d 1.0.0.2 /f > /dev/null 2>&1
+refuses "over Quorvin 1.0.0.2, the setup of 1.0.0.1" wine "$setup" /S
+mkdir Downloads && cp "$installed/Uninstall.exe" Downloads && touch Downloads/README.txt Downloads/LICENSE.txt
+refuses "a copy of the uninstaller run from Downloads, next to a read-me and a licence," wine Downloads/Uninstall.exe /S
+wine reg add "$key" /v DisplayVersion /d 1.0.0.0 /f > /dev/null 2>&1 && wine "$setup" /S
+check "then an update from 1.0.0.0 puts back the program and 1.0.0.1, and the copy's neighbours are there" \
+  same "$?:$(left):$(ls Downloads | paste -sd ' ')" \
+  "0:LICENSE.txt Quorvin.exe README.txt Uninstall.exe|1|1.0.0.1|1:LICENSE.txt README.txt Uninstall.exe"
+
+printf 'my line\r\n' > "$notes/2001_01_01.txt" && temp=$(ls "$users/Temp")
+wine "$installed/Uninstall.exe" /S
+check "the quiet uninstall exits 0 when all but its own file is gone: the program, its shortcut and its keys" \
+  same "$?:$(left | sed 's/^Uninstall.exe|/|/')" "0:|0||0"
+for _ in $(seq 100); do [ -e "$installed" ] || [ "$(ls "$users/Temp")" != "$temp" ] || break; sleep 0.1; done
+check "just after, its own file and folder are gone, and its helper in the temporary folder" \
+  same "$(ls -d "$installed" 2> /dev/null):$(ls "$users/Temp")" ":$temp"
 check "the uninstaller leaves the notes" same "$(cat "$notes"/*)" $'my line\r\n'"$header"$'\r\n\r'
+# /D= chooses the program's folder, which an update keeps; a notes folder inside it outlives the uninstall.
+prog=$(winepath -w "$scratch")\\prog
+wine "$setup" /S '/D=prog'
+status=$? && wine "$setup" /S "/NOTES=$prog\\Notes" "/D=$prog" && wine "$setup" /S && printf 'mine\r\n' > prog/Notes/2001_01_01.txt
+check "/D= relative exits 2; a full one chooses the program's folder, which the next setup keeps" same "$status:$?:$(ls prog | \
+  paste -sd ' '):$(wine reg query "$key" /v InstallLocation | tr -d '\r' | sed -n 's/.*REG_SZ *//p')" "2:0:LICENSE.txt Notes Quorvin.exe \
+README.txt Uninstall.exe:$prog"
+wine prog/Uninstall.exe /S && for _ in $(seq 100); do [ -e prog/Uninstall.exe ] || break; sleep 0.1; done
+check "the uninstall there keeps the notes folder inside the program's folder, and every note" \
+  same "$?:$(ls -R prog | paste -sd ' '):$(cat prog/Notes/*)" $'0:prog: Notes  prog/Notes: 2001_01_01.txt:mine\r'
 # With no earlier setup, notes go to the user's own Documents\Notes.
 wine "$setup" /S && (cd / && wine start /unix "$shortcut")
 check "a first setup without /NOTES= makes Documents\\Notes and its shortcut opens notes there" \
