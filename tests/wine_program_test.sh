@@ -314,7 +314,7 @@ chattr +i "$refusing" 2> /dev/null || refusing=/sys/kernel
 start "$refusing"
 message_box=$(wait_for_window Quorvin)
 check "a failure to create the note shows a message naming the note, the folder as Windows names it, the reason, \
-an icon, owned by the main window, after one try" same "$(box_text):$(ask icon Quorvin):$(grep 'Call KERNEL32.CreateFileW' \
+an icon, owned by the main window, after one try" same "$(box_text):$(ask icon Quorvin):$(grep -a 'Call KERNEL32.CreateFileW' \
   "$scratch/relay" | grep -cF ".$today.")" "Cannot create $today in $(windows_path "$refusing"): Access denied.:1 1:1"
 import -window root "$artifacts/failure-message.png" 2> /dev/null
 [ -n "$message_box" ] && press_ok "$message_box"
