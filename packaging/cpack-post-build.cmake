@@ -43,13 +43,19 @@ else()
   set(ENV{TZ} UTC0)
   execute_process(COMMAND ${CPACK_QUORVIN_ZIP} -X -D -q ${package} ${files}
                   WORKING_DIRECTORY ${CPACK_TOPLEVEL_DIRECTORY} COMMAND_ERROR_IS_FATAL ANY)
-  # The setup holds the same settled files: makensis keeps each file's time,
-  # and puts no time or folder of its own into the setup.
+  # The setup holds the same settled files, and its finish page's artwork
+  # settled too: makensis keeps each file's time, and puts no time or folder
+  # of its own into the setup.
   set(setup ${CPACK_PACKAGE_DIRECTORY}/quorvin-${CPACK_PACKAGE_VERSION}-setup.exe)
+  set(artwork ${CPACK_TOPLEVEL_DIRECTORY}/artwork)
+  file(REMOVE_RECURSE ${artwork})
+  file(COPY ${CPACK_QUORVIN_BITMAP} DESTINATION ${artwork})
+  settle(${artwork})
+  get_filename_component(bitmap ${CPACK_QUORVIN_BITMAP} NAME)
   execute_process(COMMAND ${CPACK_QUORVIN_MAKENSIS} -V2 -INPUTCHARSET UTF8
                           -DVERSION=${CPACK_PACKAGE_VERSION} -DPUBLISHER=${CPACK_PACKAGE_VENDOR}
                           -DCOPYRIGHT=${CPACK_QUORVIN_COPYRIGHT} -DICON=${CPACK_QUORVIN_ICON}
-                          -DBITMAP=${CPACK_QUORVIN_BITMAP} -DSTAGED=${staged} -DOUTFILE=${setup}
+                          -DBITMAP=${artwork}/${bitmap} -DSTAGED=${staged} -DOUTFILE=${setup}
                           ${CPACK_QUORVIN_NSI}
                   OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY)
   list(PREPEND package ${setup})  # the order of their names
