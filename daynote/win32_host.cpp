@@ -120,10 +120,9 @@ bool IsWindowsFolder(const std::wstring& folder) {
   const UINT length = GetWindowsDirectoryW(windows, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) return false;
   const std::optional<FolderId> system = IdentifyFolder(std::wstring(windows, length));
-  std::wstring path;
+  std::wstring path;  // stays empty where the system cannot resolve it: then the folder alone
   std::optional<FolderId> here = IdentifyFolder(folder, &path);
   if (!system) return false;
-  if (path.empty()) path = ExtendedLengthPath(folder);
   for (;;) {
     if (here == system) return true;
     // Up to \\?\C:\ or \\?\UNC\server, whose "\\?\" ends at 3.
