@@ -367,14 +367,14 @@ said_once "started in the Windows folder instead of its own" "$folder" "Cannot l
 not kept in the Windows folder, where Windows starts a program when the folder it was to start in could not be used." \
   "1 after the window"
 check "started in the Windows folder, it makes no note there" test ! -e "$WINEPREFIX/drive_c/windows/$today"
-# The same by other paths: through Wine's Z: drive, and through a link to a folder two levels under it.
-mkdir -p "$WINEPREFIX/drive_c/windows/temp/q" && ln -s "$WINEPREFIX/drive_c/windows/temp/q" "$scratch/link"
+# The same by other paths: through Wine's Z: drive, and through a link to a folder in it named by one letter.
+mkdir -p "$WINEPREFIX/drive_c/windows/q" && ln -s "$WINEPREFIX/drive_c/windows/q" "$scratch/link"
 for alias in "Z:${WINEPREFIX//\//\\}\\drive_c\\windows" "$(windows_path "$scratch")\\link"; do
   said_once "started in $alias" "$alias" "Cannot look for $today in $alias: notes are not kept in the Windows \
 folder, where Windows starts a program when the folder it was to start in could not be used." 1
 done
 check "reached by other paths, it makes no note there" \
-  test ! -e "$WINEPREFIX/drive_c/windows/$today" -a ! -e "$WINEPREFIX/drive_c/windows/temp/q/$today"
+  test ! -e "$WINEPREFIX/drive_c/windows/$today" -a ! -e "$WINEPREFIX/drive_c/windows/q/$today"
 
 # Starts at the same instant: one note, and the editor never finds it other
 # than whole.

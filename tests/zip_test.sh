@@ -111,6 +111,13 @@ wine reg add "$key" /v DisplayVersion /d 1.0.0.0 /f > /dev/null 2>&1 && wine "$s
 check "then an update from 1.0.0.0 puts back the program and 1.0.0.1, and the copy's neighbours are there" \
   same "$?:$(left):$(ls Downloads | paste -sd ' ')" \
   "0:LICENSE.txt Quorvin.exe README.txt Uninstall.exe|1|1.0.0.1|1:LICENSE.txt README.txt Uninstall.exe"
+# A silent update keeps a notes folder on a drive that is not there now (a USB stick), and updates the program.
+ln -sfn "$scratch" "$WINEPREFIX/dosdevices/q:" && wine "$setup" /S '/NOTES=Q:\Notes'
+rm "$WINEPREFIX/dosdevices/q:"
+rm "$installed/README.txt" && wine "$setup" /S
+check "a silent update while the notes folder's drive is gone exits 0, the program whole, the folder kept" \
+  same "$?:$(left):$(wine reg query 'HKCU\Software\Quorvin' | tr -d '\r' | sed -n 's/.*REG_SZ *//p')" \
+  "0:LICENSE.txt Quorvin.exe README.txt Uninstall.exe|1|1.0.0.1|1:Q:\Notes"
 
 printf 'my line\r\n' > "$notes/2001_01_01.txt" && temp=$(ls "$users/Temp")
 wine "$installed/Uninstall.exe" /S
