@@ -368,7 +368,7 @@ not kept in the Windows folder, where Windows starts a program when the folder i
   "1 after the window"
 check "started in the Windows folder, it makes no note there" test ! -e "$WINEPREFIX/drive_c/windows/$today"
 # The same by other paths: through Wine's Z: drive, and through a link to a folder in it named by one letter.
-mkdir -p "$WINEPREFIX/drive_c/windows/q" && ln -s "$WINEPREFIX/drive_c/windows/q" "$scratch/link"
+rm -rf "$WINEPREFIX/drive_c/windows/q" && mkdir "$WINEPREFIX/drive_c/windows/q" && ln -s "$WINEPREFIX/drive_c/windows/q" "$scratch/link"
 for alias in "Z:${WINEPREFIX//\//\\}\\drive_c\\windows" "$(windows_path "$scratch")\\link"; do
   said_once "started in $alias" "$alias" "Cannot look for $today in $alias: notes are not kept in the Windows \
 folder, where Windows starts a program when the folder it was to start in could not be used." 1
