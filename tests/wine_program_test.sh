@@ -371,7 +371,7 @@ check "started in the Windows folder, it makes no note there" test ! -e "$WINEPR
 rm -rf "$WINEPREFIX/drive_c/windows/q" && mkdir "$WINEPREFIX/drive_c/windows/q" && ln -s "$WINEPREFIX/drive_c/windows/q" "$scratch/link"
 for alias in "Z:${WINEPREFIX//\//\\}\\drive_c\\windows" "$(windows_path "$scratch")\\link"; do
   said_once "started in $alias" "$alias" "Cannot look for $today in $alias: notes are not kept in the Windows \
-folder, where Windows starts a program when the folder it was to start in could not be used." 1
+folder, where Windows starts a program when the folder it was to start in could not be used." "1 after the window"
 done
 check "reached by other paths, it makes no note there" \
   test ! -e "$WINEPREFIX/drive_c/windows/$today" -a ! -e "$WINEPREFIX/drive_c/windows/q/$today"
