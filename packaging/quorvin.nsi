@@ -1,7 +1,7 @@
 ; Quorvin's setup for Windows. It installs for the user who runs it, without
 ; administrator rights, asks only where the notes are kept, and puts a
-; "Today's note" shortcut in the Start menu whose "Start in" is that folder:
-; Quorvin makes its notes in the folder it is started in.
+; "Today's note" and a "Previous note" shortcut in the Start menu that give
+; Quorvin that folder.
 ;
 ; An install or an update either completes or leaves what was there as it
 ; was: the files are written first, under names of their own, and replace
@@ -33,6 +33,7 @@ ManifestDPIAware true
 !define PROGRAM "Quorvin.exe"
 !define UNINSTALLER "Uninstall.exe"
 !define SHORTCUT "Today's note.lnk"
+!define PREVIOUS "Previous note.lnk"
 !define SETTINGS_KEY "Software\Quorvin"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Quorvin"
 
@@ -586,13 +587,38 @@ Section "Quorvin" SectionProgram
   StrCpy $NotesShown $R9
 SectionEnd
 
-; The program's shortcuts, in the folder $0 (the Start menu's or the
-; desktop): Today's note starts Quorvin.exe in the notes folder, where it
-; makes its notes, as "Open today's note now" does.
+; Sets $R9 to the notes folder as Quorvin's argument, quoted as Windows
+; splits a command line: a last backslash, as in D:\, is doubled, or the
+; quote after it would be taken for part of the folder.
+Function NotesArgument
+  StrCpy $R9 $Notes "" -1
+  ${If} $R9 == "\"
+    StrCpy $R9 '"$Notes\"'
+  ${Else}
+    StrCpy $R9 '"$Notes"'
+  ${EndIf}
+FunctionEnd
+
+; The program's shortcuts in the folder $0 (the Start menu's or the
+; desktop): "Today's note", which starts what "Open today's note now" does,
+; and in the Start menu "Previous note". They give Quorvin the notes folder as its argument. The
+; shell expands %NAME% in a shortcut's "Start in", but not in its
+; arguments: the notes folder is "Start in" (which need not be reachable
+; now) unless it holds a %, and then the program's folder is.
 Function WriteShortcuts
-  StrCpy $OUTDIR $Notes  ; "Start in", which need not be reachable now
-  CreateShortcut "$0\${SHORTCUT}" "$INSTDIR\${PROGRAM}" "" "$INSTDIR\${PROGRAM}" 0 \
+  Call NotesArgument
+  StrCpy $OUTDIR $Notes
+  ClearErrors
+  ${WordFind} $Notes "%" "E#" $R8  ; an error: no %
+  ${IfNot} ${Errors}
+    StrCpy $OUTDIR $INSTDIR
+  ${EndIf}
+  CreateShortcut "$0\${SHORTCUT}" "$INSTDIR\${PROGRAM}" $R9 "$INSTDIR\${PROGRAM}" 0 \
     SW_SHOWNORMAL "" "Open today's note in $Notes"
+  ${If} $0 == $SMPROGRAMS
+    CreateShortcut "$0\${PREVIOUS}" "$INSTDIR\${PROGRAM}" "--previous $R9" \
+      "$INSTDIR\${PROGRAM}" 0 SW_SHOWNORMAL "" "Open the last note before today's in $Notes"
+  ${EndIf}
 FunctionEnd
 
 Function DesktopShortcut
@@ -603,7 +629,8 @@ FunctionEnd
 ; Exec starts a program in the setup's current folder, which SetOutPath sets.
 Function OpenTodaysNote
   SetOutPath $Notes
-  Exec '"$INSTDIR\${PROGRAM}"'
+  Call NotesArgument
+  Exec '"$INSTDIR\${PROGRAM}" $R9'
 FunctionEnd
 
 ; The text gets the room down to the ticks, which go to the foot of the

@@ -23,6 +23,7 @@ Section /o "-Remove" SectionRemove
     !insertmacro Fail "Quorvin.exe could not be removed from $INSTDIR. Nothing was changed."
   ${EndIf}
   Delete "$SMPROGRAMS\${SHORTCUT}"
+  Delete "$SMPROGRAMS\${PREVIOUS}"
   Delete "$DESKTOP\${SHORTCUT}"
   Delete "$INSTDIR\README.txt"
   Delete "$INSTDIR\LICENSE.txt"

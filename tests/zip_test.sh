@@ -12,10 +12,10 @@ export QUORVIN_RECORD=$(winepath -w "$scratch/record")
 wine reg add 'HKLM\Software\Classes\.txt' /ve /d txtfile /f > /dev/null 2>&1
 wine reg add 'HKLM\Software\Classes\txtfile\shell\open\command' /ve /f \
   /d "\"$(winepath -w "$2")\" \"%1\"" > /dev/null 2>&1
-opened() {  # opened NOTE: the shell, on its own, started the opener on NOTE, a whole note
+opened() {  # opened NOTE [HEADER]: the shell, on its own, started the opener on NOTE, a whole note (today's)
   for _ in $(seq 100); do [ -s "$scratch/record" ] && break; sleep 0.1; done
   same "$(tr -d '\r' < "$scratch/record" && rm "$scratch/record")" "$(winepath -w "$1")" &&
-    same "$(od -An -c "$1")" "$(printf '%s\r\n\r\n' "$header" | od -An -c)"
+    same "$(od -An -c "$1")" "$(printf '%s\r\n\r\n' "${2:-$header}" | od -An -c)"
 }
 
 folder=quorvin-1.0.0.1-win32
@@ -41,11 +41,12 @@ users=$WINEPREFIX/drive_c/users/$(id -un)
 installed=$users/AppData/Local/Programs/Quorvin
 key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quorvin'
 shortcut="$users/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Today's note.lnk"
-rm -rf "$installed" "$shortcut" "$users/Documents" "$users/Desktop"
+previous=${shortcut%/*}/"Previous note.lnk"
+rm -rf "$installed" "$shortcut" "$previous" "$users/Documents" "$users/Desktop"
 mkdir "$users/Documents" "$users/Desktop" && wine reg delete "$key" /f > /dev/null 2>&1
 wine reg delete 'HKCU\Software\Quorvin' /f > /dev/null 2>&1
 left() {  # what a setup made: the program's files|shortcuts|the version in Apps & features|settings
-  echo "$(ls -A "$installed" 2> /dev/null | paste -sd ' ')|$(ls "$shortcut" 2> /dev/null | wc -l)|$(wine reg query \
+  echo "$(ls -A "$installed" 2> /dev/null | paste -sd ' ')|$(ls "$shortcut" "$previous" 2> /dev/null | wc -l)|$(wine reg query \
     "$key" /v DisplayVersion 2> /dev/null | tr -d '\r' | grep -o '[0-9.]*$')|$(wine reg query 'HKCU\Software\Quorvin' 2> /dev/null | grep -c 'Notes folder')"
 }
 for bad in "$(winepath -w "$scratch/file")\\Notes" "$(winepath -w "$scratch/file")" 'C:\windows\Notes' \
@@ -73,9 +74,9 @@ wine "$tool" post 'Quorvin Setup ' 0x0111 2 && wait "$pid"
 mkdir -p "${installed%/*}" && touch "$installed" && wine "$setup" /S
 check "a setup that cannot make the program's folder exits non-zero, registering nothing" same "$?:$(left)" "2:$installed|0||0"
 rm "$installed"
-notes=$scratch/Łodź/日本語
-wine "$setup" /S "/NOTES=Łodź\\日本語" && wine "$setup" /S
-check "a silent install into a new folder Łodź\\日本語 (relative), then one over it, exit 0" same "$?" 0
+notes=$scratch/Łodź/%USERNAME%
+wine "$setup" /S "/NOTES=Łodź\\%USERNAME%" && wine "$setup" /S
+check "a silent install into a new folder Łodź\\%USERNAME% (relative), then one over it, exit 0" same "$?" 0
 program='C:\users\'$(id -un)'\AppData\Local\Programs\Quorvin'
 size=0 && for file in "$installed"/*; do size=$((size + ($(stat -c %s "$file") + 1023) / 1024)); done
 check "Apps & features shows Quorvin, its version, publisher, icon and size (the uninstaller's too), and removes it" \
@@ -85,8 +86,10 @@ EstimatedSize REG_DWORD $(printf 0x%x $size) InstallLocation REG_SZ $program NoM
 NoRepair REG_DWORD 0x1 Publisher REG_SZ Quorvin QuietUninstallString REG_SZ \"$program\\Uninstall.exe\" /S \
 UninstallString REG_SZ \"$program\\Uninstall.exe\""
 (cd / && wine start /unix "$shortcut")
-check "the Start menu's Today's note, after the upgrade, makes and opens a note in Łodź\\日本語" \
+check "the Start menu's Today's note, after the upgrade, makes and opens a note in Łodź\\%USERNAME%" \
   opened "$notes/$today"
+printf '2001/01/01   Monday\r\n\r\n' > "$notes/2001_01_01.txt" && (cd / && wine start /unix "$previous")
+check "its Previous note opens the note before today's there" opened "$notes/2001_01_01.txt" "2001/01/01   Monday"
 check "there is no desktop shortcut unless asked for" same "$(ls -A "$users/Desktop")" ""
 
 # While Quorvin runs (its message that notes are not kept in the Windows folder waits for OK), an
@@ -110,14 +113,17 @@ refuses "a copy of the uninstaller run from Downloads, next to a read-me and a l
 wine reg add "$key" /v DisplayVersion /d 1.0.0.0 /f > /dev/null 2>&1 && wine "$setup" /S
 check "then an update from 1.0.0.0 puts back the program and 1.0.0.1, and the copy's neighbours are there" \
   same "$?:$(left):$(ls Downloads | paste -sd ' ')" \
-  "0:LICENSE.txt Quorvin.exe README.txt Uninstall.exe|1|1.0.0.1|1:LICENSE.txt README.txt Uninstall.exe"
-# A silent update keeps a notes folder on a drive that is not there now (a USB stick), and updates the program.
-ln -sfn "$scratch" "$WINEPREFIX/dosdevices/q:" && wine "$setup" /S '/NOTES=Q:\Notes'
+  "0:LICENSE.txt Quorvin.exe README.txt Uninstall.exe|2|1.0.0.1|1:LICENSE.txt README.txt Uninstall.exe"
+# A notes folder at a drive's root reaches Quorvin whole, given as "Q:\\"; a silent update keeps a
+# notes folder on a drive that is not there now (a USB stick), and updates the program.
+ln -sfn "$scratch" "$WINEPREFIX/dosdevices/q:" && wine "$setup" /S '/NOTES=Q:\' && (cd / && wine start /unix "$shortcut")
+check "the Today's note of the notes folder Q:\\ opens Q:\\$today" same "$(settled "$scratch/record" | tr -d '\r')" "Q:\\$today"
+rm "$scratch/record" && wine "$setup" /S '/NOTES=Q:\Notes'
 rm "$WINEPREFIX/dosdevices/q:"
 rm "$installed/README.txt" && wine "$setup" /S
 check "a silent update while the notes folder's drive is gone exits 0, the program whole, the folder kept" \
   same "$?:$(left):$(wine reg query 'HKCU\Software\Quorvin' | tr -d '\r' | sed -n 's/.*REG_SZ *//p')" \
-  "0:LICENSE.txt Quorvin.exe README.txt Uninstall.exe|1|1.0.0.1|1:Q:\Notes"
+  "0:LICENSE.txt Quorvin.exe README.txt Uninstall.exe|2|1.0.0.1|1:Q:\Notes"
 
 printf 'my line\r\n' > "$notes/2001_01_01.txt" && temp=$(ls "$users/Temp")
 wine "$installed/Uninstall.exe" /S
