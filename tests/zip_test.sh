@@ -88,6 +88,7 @@ UninstallString REG_SZ \"$program\\Uninstall.exe\""
 (cd / && wine start /unix "$shortcut")
 check "the Start menu's Today's note, after the upgrade, makes and opens a note in Łodź\\%USERNAME%" \
   opened "$notes/$today"
+check "it starts in the program's folder, as the notes folder's name holds %" grep -qx ".${program//\\/\\\\}" <(strings -el "$shortcut")
 printf '2001/01/01   Monday\r\n\r\n' > "$notes/2001_01_01.txt" && (cd / && wine start /unix "$previous")
 check "its Previous note opens the note before today's there" opened "$notes/2001_01_01.txt" "2001/01/01   Monday"
 check "there is no desktop shortcut unless asked for" same "$(ls -A "$users/Desktop")" ""
