@@ -64,7 +64,7 @@ for i in $(seq 20000); do : > "$work/crowded/other_$i.txt"; done
 (cd "$work/crowded" && : > 2001_01_01.txt && "$quorvin")
 (cd "$work/crowded" && hyperfine -N --warmup 3 --runs 30 --export-json "$work/crowded.json" \
   -n "quorvin, 20000 files" "$work/repeat $batch $quorvin" \
-  -n "--previous, 20000 files" "$work/repeat $batch $quorvin --previous" > /dev/null)
+  -n "20000 files, --previous" "$work/repeat $batch $quorvin --previous" > /dev/null)
 
 median() { python3 -c "import json,sys; r=json.load(open(sys.argv[1]))['results']; print(r[int(sys.argv[2])]['median'])" "$@"; }
 q=$(median "$work/times.json" 0)
