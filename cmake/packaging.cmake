@@ -1,6 +1,7 @@
-# Installation and packages: on Linux the command, its man page and a Debian
-# package; on Windows the program in a zip with its read-me and licence, and
-# a setup that installs them.
+# Installation and packages: on Linux the command, its man page and its
+# launcher entry (the Debian package is built from debian/ by
+# dpkg-buildpackage, which installs them); on Windows the program in a zip
+# with its read-me and licence, and a setup that installs them, made by CPack.
 include(GNUInstallDirs)
 set(CPACK_PACKAGE_NAME quorvin)
 set(CPACK_PACKAGE_VENDOR "Quorvin")
@@ -48,30 +49,7 @@ if(WIN32)
   string(REGEX REPLACE ".*\"(.*)\".*" "\\1" CPACK_QUORVIN_COPYRIGHT "${copyright}")
 else()
   install(TARGETS quorvin RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-  # A stripped program loses what dh_strip removes too: the compilers' names
-  # and the .note section.
-  install(CODE "if(CMAKE_INSTALL_DO_STRIP)
-    execute_process(COMMAND ${CMAKE_STRIP} --remove-section=.comment --remove-section=.note
-                    \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/quorvin\"
-                    COMMAND_ERROR_IS_FATAL ANY)
-  endif()")
-
-  # Debian keeps manuals and changelogs compressed, reproducibly (-n: no
-  # name or time stamp inside).
-  find_program(GZIP gzip REQUIRED)
-  foreach(source doc/quorvin.1 packaging/changelog)
-    get_filename_component(name ${source} NAME)
-    add_custom_command(OUTPUT ${generated}/${name}.gz
-                       COMMAND ${CMAKE_COMMAND} -E make_directory ${generated}
-                       COMMAND ${GZIP} -9nc ${PROJECT_SOURCE_DIR}/${source} > ${generated}/${name}.gz
-                       DEPENDS ${PROJECT_SOURCE_DIR}/${source})
-  endforeach()
-  add_custom_target(compressed_docs ALL DEPENDS ${generated}/quorvin.1.gz ${generated}/changelog.gz)
-  install(FILES ${generated}/quorvin.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-  install(FILES ${packaging_dir}/copyright DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/quorvin)
-  install(FILES ${packaging_dir}/lintian-overrides
-          DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides RENAME quorvin)
-  install(FILES ${generated}/changelog.gz DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/quorvin)
+  install(FILES ${PROJECT_SOURCE_DIR}/doc/quorvin.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
   # The launcher entry "Today's note", with the Windows icon's largest
   # picture as its icon, drawn at build time from the same text.
@@ -86,21 +64,8 @@ else()
           DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/applications)
   install(FILES ${generated}/quorvin.svg
           DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/icons/hicolor/scalable/apps)
-
-  set(CPACK_GENERATOR DEB)
-  find_program(CPACK_QUORVIN_DPKG_DEB dpkg-deb)
-  set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-  set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-  set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Quorvin <quorvin@quorvin.invalid>")
-  set(CPACK_DEBIAN_PACKAGE_SECTION utils)
-  set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-  # Without a desktop, quorvin falls back to sensible-editor.
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS sensible-utils)
-  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS xdg-utils)
-  # CPack puts the summary above this and indents it.
-  set(CPACK_PACKAGE_DESCRIPTION
-      "Every start names today's note from the local date (2026_12_07.txt)\nin the directory given or the current one, creates it with a one-line\ndate header if no entry of that name exists, and opens it: with xdg-open\nin a graphical session, otherwise in the user's editor on a terminal.\nIt never writes to a note that exists and never leaves a half-written\none. Its launcher entry opens the note in ~/notes.")
 endif()
 
-include(CPack)
+if(WIN32)
+  include(CPack)
+endif()

@@ -1,9 +1,8 @@
-# Run by CPack once it has made the package. CPack's archives take owners,
-# modes and entry order from the machine that builds them (its Debian package
-# even the umask), so the package is written again from the staged files, by
-# a tool that fixes them: dpkg-deb for the Debian package, Info-ZIP's zip for
-# the Windows one, which a setup made with NSIS then installs. SHA256SUMS
-# beside the packages names the results.
+# Run by CPack once it has made the Windows package. CPack's archives take
+# owners, modes and entry order from the machine that builds them, so the
+# package is written again from the staged files, by a tool that fixes them:
+# Info-ZIP's zip, whose files a setup made with NSIS then installs.
+# SHA256SUMS beside the packages names the results.
 set(epoch $ENV{SOURCE_DATE_EPOCH})
 set(staged ${CPACK_TEMPORARY_DIRECTORY})
 list(GET CPACK_PACKAGE_FILES 0 package)
@@ -17,24 +16,7 @@ function(settle tree)
 endfunction()
 
 file(REMOVE ${package})
-if(CPACK_GENERATOR STREQUAL "DEB")
-  set(root ${CPACK_TOPLEVEL_DIRECTORY}/dpkg-deb-root)
-  file(REMOVE_RECURSE ${root})
-  file(COPY ${staged}/usr DESTINATION ${root})
-  file(COPY ${staged}/control DESTINATION ${root}/DEBIAN)
-  # CPack lists the sums in the order it found the files.
-  file(STRINGS ${staged}/md5sums sums)
-  list(SORT sums)
-  list(JOIN sums "\n" sums)
-  file(WRITE ${root}/DEBIAN/md5sums "${sums}\n")
-  settle(${root})
-  if(NOT CPACK_QUORVIN_DPKG_DEB)
-    message(FATAL_ERROR "dpkg-deb is needed to write the Debian package")
-  endif()
-  # With SOURCE_DATE_EPOCH set, dpkg-deb stamps the ar members with it too.
-  execute_process(COMMAND ${CPACK_QUORVIN_DPKG_DEB} --root-owner-group -Zxz --build ${root} ${package}
-                  OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY)
-else()
+if(CPACK_GENERATOR STREQUAL "ZIP")
   settle(${staged})
   file(GLOB_RECURSE files RELATIVE ${CPACK_TOPLEVEL_DIRECTORY} ${staged}/*)
   list(SORT files)

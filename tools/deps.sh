@@ -10,6 +10,10 @@ test=("${run[@]}" tzdata locales g++-mingw-w64-i686 wine wine32:i386 xvfb xdotoo
       dpkg-dev lintian mandoc man-db devscripts diffoscope-minimal zip desktop-file-utils
       bsdutils fusefat dosfstools nsis clang-tidy strace exfat-fuse exfatprogs clang libclang-rt-14-dev)
 bench=("${run[@]}" hyperfine strace time dpkg-dev)
+# The tests and the benchmark build the Debian package with dpkg-buildpackage
+# (dpkg-dev) and debhelper.
+test+=(debhelper build-essential)
+bench+=(debhelper build-essential)
 
 case ${1:-} in
   run) wanted=("${run[@]}") ;;

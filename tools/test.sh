@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Installs what the tests need, builds everything (the Linux command and the
-# 32-bit Windows program) and runs every test: natively, again under
-# AddressSanitizer and UndefinedBehaviorSanitizer, the command line's fuzzer
-# for half a minute, then under Wine on a private X display with a private
-# Wine prefix; clang-tidy over the product code; last, that the packages
-# build reproducibly. The test builds stop at any compiler warning
+# Installs what the tests need, builds everything (the Linux command, its
+# Debian package and the 32-bit Windows program) and runs every test:
+# natively, again under AddressSanitizer and UndefinedBehaviorSanitizer, the
+# command line's fuzzer for half a minute, then under Wine on a private X
+# display with a private Wine prefix; clang-tidy over the product code; last,
+# that the packages build reproducibly. The test builds stop at any compiler warning
 # (QUORVIN_WERROR); users' builds and the packages only warn.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -12,8 +12,8 @@ tools/deps.sh test
 
 cmake --preset native -DQUORVIN_WERROR=ON > /dev/null
 cmake --build --preset native -j "$(nproc)"
-cmake --preset package > /dev/null
-cmake --build --preset package -j "$(nproc)"
+# Among the native tests, the package test builds the committed HEAD with
+# dpkg-buildpackage and installs the package for a while.
 ctest --preset native
 
 # The sanitize test preset leaves out the tests that hide /proc or check
