@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The same commit, built twice in two folders, one after the other, under a
-# different umask and time zone, gives the same Debian package (made by
-# dpkg-buildpackage), Quorvin.exe and Windows zip and setup, byte for byte;
-# where not, diffoscope shows what differs. Builds two clones of the commit at
-# HEAD; the checkout's build/ is left alone.
+# different umask and time zone, gives the same Debian package and its debug
+# symbols' (made by dpkg-buildpackage), Quorvin.exe and Windows zip and setup,
+# byte for byte; where not, diffoscope shows what differs. Builds two clones of
+# the commit at HEAD; the checkout's build/ is left alone.
 #   reproducible_test.sh [REPOSITORY]
 source=$(cd "${1:-$(dirname "$0")/..}" && pwd)
 . "$(dirname "$0")/lib.sh"
@@ -24,7 +24,7 @@ other=$scratch/other/a/longer/path/quorvin
 build "$one" 022 UTC
 build "$other" 002 Pacific/Kiritimati
 
-for artefact in ../quorvin_*.deb build/win32/app/Quorvin.exe build/win32/quorvin-*-{win32.zip,setup.exe}; do
+for artefact in ../quorvin{,-dbgsym}_*.deb build/win32/app/Quorvin.exe build/win32/quorvin-*-{win32.zip,setup.exe}; do
   first=$(ls "$one"/$artefact 2> /dev/null) second=$(ls "$other"/$artefact 2> /dev/null)
   check "$artefact is built both times" test -f "$first" -a -f "$second"
   check "$artefact is the same both times" cmp -s "$first" "$second"
