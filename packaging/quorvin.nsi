@@ -55,6 +55,7 @@ SpaceTexts none
 
 Var Caption         ; the window's title: the setup's, or the uninstaller's
 Var Notes           ; the notes folder
+Var NotesTyped      ; the folder page's copy, which NSIS cuts the "\" of a drive's root from when the page is left
 Var NotesGiven      ; 1 when /NOTES= gave it
 Var Installed       ; the version installed, if any
 Var Subtitle        ; the folder page's, which tells an update
@@ -76,7 +77,7 @@ Var Kept            ; what it says meanwhile
 !define MUI_PAGE_HEADER_SUBTEXT "$Subtitle"
 !define MUI_DIRECTORYPAGE_TEXT_TOP "Quorvin keeps one plain-text note per day, named from the date (for example 2026_12_07.txt). The Today's note shortcut opens today's note in the folder below, and makes the note if it is not there yet.$\r$\n$\r$\nThe folder is made if it does not exist. To keep your notes somewhere else, click Browse and choose another folder. Click Install to start."
 !define MUI_DIRECTORYPAGE_TEXT_DESTINATION "Notes folder"
-!define MUI_DIRECTORYPAGE_VARIABLE $Notes
+!define MUI_DIRECTORYPAGE_VARIABLE $NotesTyped
 ; Install is never greyed out: a folder that cannot be used is said why on leaving.
 !define MUI_DIRECTORYPAGE_VERIFYONLEAVE
 !define MUI_PAGE_CUSTOMFUNCTION_PRE SkipWhenRemoving
@@ -234,6 +235,9 @@ Function .onInit
     StrCpy $3 $R0 1 -1
     ${IfThen} $3 == '"' ${|} StrCpy $R0 $R0 -1 ${|}
     Call CheckFolder
+    ClearErrors
+    ${WordFind} $R0 "%" "E#" $R8  ; the shell would expand %NAME% in the shortcuts' program
+    ${IfNotThen} ${Errors} ${|} StrCpy $R1 "$R0 holds a %, which Windows would take for a %NAME% to expand." ${|}
     ${If} $R1 != ""
       !insertmacro Refuse "Quorvin cannot be installed in the folder given with /D=.$\r$\n$\r$\n$R1"
     ${EndIf}
@@ -278,6 +282,7 @@ Function .onInit
       StrCpy $Notes "$0\$Notes"
     ${EndIf}
   ${EndIf}
+  StrCpy $NotesTyped $Notes
 FunctionEnd
 
 ; The folder page's check, when Install is clicked: a folder that cannot be

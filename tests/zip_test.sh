@@ -119,6 +119,8 @@ check "then an update from 1.0.0.0 puts back the program and 1.0.0.1, and the co
 # notes folder on a drive that is not there now (a USB stick), and updates the program.
 ln -sfn "$scratch" "$WINEPREFIX/dosdevices/q:" && wine "$setup" /S '/NOTES=Q:\' && (cd / && wine start /unix "$shortcut")
 check "the Today's note of the notes folder Q:\\ opens Q:\\$today" same "$(settled "$scratch/record" | tr -d '\r')" "Q:\\$today"
+rm "$scratch/record"; timeout 60 wine "$setup" '/NOTES=Q:\' & for _ in $(seq 100); do [ -s "$scratch/record" ] && break; wine "$tool" post 'Quorvin Setup ' 0x0111 1; sleep 0.3; done  # Install, then Finish
+wait $!; check "on the setup's pages too Q:\\ stays whole: Open today's note now opens Q:\\$today" same "$?:$(settled "$scratch/record" | tr -d '\r')" "0:Q:\\$today"
 rm "$scratch/record" && wine "$setup" /S '/NOTES=Q:\Notes'
 rm "$WINEPREFIX/dosdevices/q:"
 rm "$installed/README.txt" && wine "$setup" /S
@@ -136,10 +138,10 @@ check "just after, its own file and folder are gone, and its helper in the tempo
 check "the uninstaller leaves the notes" same "$(cat "$notes"/*)" $'my line\r\n'"$header"$'\r\n\r'
 # /D= chooses the program's folder, which an update keeps; a notes folder inside it outlives the uninstall.
 prog=$(winepath -w "$scratch")\\prog
-wine "$setup" /S '/D=prog'
-status=$? && wine "$setup" /S "/NOTES=$prog\\Notes" "/D=$prog" && wine "$setup" /S && printf 'mine\r\n' > prog/Notes/2001_01_01.txt
-check "/D= relative exits 2; a full one chooses the program's folder, which the next setup keeps" same "$status:$?:$(ls prog | \
-  paste -sd ' '):$(wine reg query "$key" /v InstallLocation | tr -d '\r' | sed -n 's/.*REG_SZ *//p')" "2:0:LICENSE.txt Notes Quorvin.exe \
+wine "$setup" /S '/D=prog'; status=$? && wine "$setup" /S "/D=$prog%USERNAME%"  # the shell would expand it in a shortcut
+status=$status$? && wine "$setup" /S "/NOTES=$prog\\Notes" "/D=$prog" && wine "$setup" /S && printf 'mine\r\n' > prog/Notes/2001_01_01.txt
+check "/D= relative or holding % exits 2; a full one chooses the program's folder, which the next setup keeps" same "$status:$?:$(ls prog | \
+  paste -sd ' '):$(wine reg query "$key" /v InstallLocation | tr -d '\r' | sed -n 's/.*REG_SZ *//p')" "22:0:LICENSE.txt Notes Quorvin.exe \
 README.txt Uninstall.exe:$prog"
 wine prog/Uninstall.exe /S && for _ in $(seq 100); do [ -e prog/Uninstall.exe ] || break; sleep 0.1; done
 check "the uninstall there keeps the notes folder inside the program's folder, and every note" \
