@@ -36,39 +36,45 @@ const LongOption* FindLongOption(const std::string& word, std::string& problem) 
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments, bool slash_help) {
   CommandLine line;
   std::vector<std::string> operands;
-  bool help = false, version = false;
   std::optional<Neighbour> neighbour;
+  // The first wrong value or pairing. As in GNU tools, a --help or --version
+  // anywhere still wins over it; a word getopt cannot read does not.
+  std::string wrong;
   const auto misused = [&](const std::string& problem) {
     line.action = CommandLine::Action::kMisused;
     line.problem = problem;
     return line;
   };
-  // Takes the option `letter`, with `value` where it takes one; false, with
-  // the line misused, when the value is wrong.
+  const auto mind = [&](const std::string& problem) {
+    if (wrong.empty()) wrong = problem;
+  };
+  // Takes the option `letter`, with `value` where it takes one; true when the
+  // reading ends there: help and the version are shown at once.
   const auto take = [&](char letter, const std::string& value) {
     std::string problem;
     switch (letter) {
-      case 'd': {
-        const std::optional<DaySpec> day = ParseDate(value, &problem);
-        if (!day) return misused(problem), false;
-        line.request.day = *day;
-        return true;
-      }
+      case 'd':
+        if (const std::optional<DaySpec> day = ParseDate(value, &problem)) {
+          line.request.day = *day;
+        } else {
+          mind(problem);
+        }
+        return false;
       case '<':
       case '>': {
         const Neighbour chosen = letter == '<' ? Neighbour::kPrevious : Neighbour::kNext;
         if (neighbour && *neighbour != chosen) {
-          return misused("options '--previous' and '--next' cannot be given together"), false;
+          mind("options '--previous' and '--next' cannot be given together");
         }
         neighbour = chosen;
-        return true;
+        return false;
       }
       case 'p':
-        return line.print_path = true;
-      case 'h':
-        return help = true;
+        line.print_path = true;
+        return false;
       default:
-        return version = true;
+        line.action = letter == 'h' ? CommandLine::Action::kHelp : CommandLine::Action::kVersion;
+        return true;
     }
   };
 
@@ -96,7 +102,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments, bool sla
         }
         value = arguments[i];
       }
-      if (!take(option->letter, value)) return line;
+      if (take(option->letter, value)) return line;
     } else if (word.size() > 1 && word[0] == '-') {
       for (std::size_t at = 1; at < word.size(); ++at) {
         const char letter = word[at];
@@ -106,27 +112,25 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments, bool sla
           if (value.empty() && ++i == arguments.size()) {
             return misused("option '-d' requires an argument");
           }
-          if (!take('d', value.empty() ? arguments[i] : value)) return line;
+          take('d', value.empty() ? arguments[i] : value);
           break;
         }
         if (letter != 'p' && letter != 'h' && letter != 'V') {
           return misused(std::string("unknown option '-") + letter + "'");
         }
-        take(letter, "");
+        if (take(letter, "")) return line;
       }
     } else if (slash_help && word == "/?") {
-      help = true;
+      take('h', "");
+      return line;
     } else {
       operands.push_back(word);
     }
   }
-  if (operands.size() > 1) return misused("extra operand '" + operands[1] + "'");
+  if (operands.size() > 1) mind("extra operand '" + operands[1] + "'");
+  if (!wrong.empty()) return misused(wrong);
   if (!operands.empty()) line.folder = operands[0];
   line.request.neighbour = neighbour.value_or(Neighbour::kNone);
-  // Help and the version are asked for before anything is done.
-  line.action = help      ? CommandLine::Action::kHelp
-                : version ? CommandLine::Action::kVersion
-                          : CommandLine::Action::kNote;
   return line;
 }
 

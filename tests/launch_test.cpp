@@ -73,9 +73,10 @@ TEST(CommandLine, ReadsEveryFormAndNamesWhatIsWrong) {
       {"-pd -1", "note -1 path"},
       {"--date=+007 -- -x", "note +7 in -x"},
       {"-d -000000000000 -", "note +0 in -"},
-      {"-ph -- -x", "help +0 path in -x"},
-      {"--vers --help", "help +0"},
-      {"-V /?", "version +0 in /?"},
+      {"-ph -- -x", "help +0 path"},
+      {"--vers --help", "version +0"},
+      {"-p /?", "note +0 path in /?"},
+      {"-d 2023-02-29 --previous --next x y -h", "help +0"},
       {"-d 2023-02-29", "misused: invalid date '2023-02-29': the calendar has no such day"},
       {"-d 2026-13-01", "misused: invalid date '2026-13-01': the calendar has no such day"},
       {"-d 2026-04-31", "misused: invalid date '2026-04-31': the calendar has no such day"},
@@ -90,12 +91,13 @@ TEST(CommandLine, ReadsEveryFormAndNamesWhatIsWrong) {
       {"--previous --n", "misused: options '--previous' and '--next' cannot be given together"},
       {"--p", "misused: option '--p' is ambiguous; possibilities: '--previous' '--path'"},
       {"--pa=me", "misused: option '--path' takes no argument"},
-      {"-pVx", "misused: unknown option '-x'"},
+      {"-pxV", "misused: unknown option '-x'"},
       {"--frobnicate", "misused: unknown option '--frobnicate'"},
       {"-- -x two", "misused: extra operand 'two'"},
+      {"--next --prev -d 0 x y", "misused: options '--previous' and '--next' cannot be given together"},
   };
   for (const auto& [words, expected] : cases) EXPECT_EQ(Described(words), expected) << words;
-  EXPECT_EQ(Described("/? notes", true), "help +0 in notes");
+  EXPECT_EQ(Described("a b /? --frobnicate", true), "help +0");
 }
 
 // Another day's note is named and headed as today's would be on that day, counted from the local
