@@ -45,6 +45,8 @@ done
 rm -f "$RECORD.signals" && (trap '' INT QUIT PIPE && exec "$quorvin") && read -r blocked ignored < "$RECORD.signals"
 check "the opener blocks nothing; of INT, QUIT, PIPE, CHLD and XFSZ it ignores PIPE" \
   same "${blocked:-}:$((0x${ignored:-0} & 0x1011006))" "0000000000000000:$((0x1000))"
+check "-p writes the path again where the write was interrupted" same "$(strace -qq -o /dev/null -e \
+  inject=write:error=EINTR:when=1 "$quorvin" -p):$?" "$PWD/$today:0"
 check "-p exits 1 when the folder's path cannot be found" same "$(strace -qq -o /dev/null -e \
   inject=getcwd:error=EACCES "$quorvin" -p 2>&1):$?" "quorvin: cannot print the full path of '$today': Permission denied:1"
 stopped() { strace -qq -o /dev/null "$@" "$quorvin" > "$scratch/out" 2>&1 & for _ in $(seq 300); do start=$(pgrep -P $!) &&
@@ -54,10 +56,11 @@ go_on() { : > "$RECORD.sizes"; kill -CONT "$start"; wait $!; outcomes+="$?:$(cat
 # vanishes; where no link is made, a write that fails removes the file made, never an entry put in its place meanwhile.
 for act in "printf '%s\n\n' \"\$header\" >" rm; do : > "$today" && stopped -e trace=clock_nanosleep -e inject=clock_nanosleep:signal=STOP:when=1 \
   && eval "$act \"\$today\"" && go_on; done
+stopped -e inject=fsync:signal=STOP:when=2 && rm "$today" && go_on  # made, then gone before it is handed over
 stopped -e inject=linkat:error=EPERM -e inject=fsync:error=EIO:signal=STOP:when=2 && mv "$today" ../made
 echo mine > "$today" && go_on && check "a note being written or vanishing, another's in place of one that failed" \
   same "$outcomes$(cat "$today")" "0::$((${#header} + 2))/1:quorvin: cannot look for '$today' in '$folder': it vanished as it \
-was being made:/1:quorvin: cannot flush '$today' in '$folder': Input/output error:/mine"
+was being made:/1:quorvin: cannot look for '$today' in '$folder': it vanished as it was being made:/1:quorvin: cannot flush '$today' in '$folder': Input/output error:/mine"
 fi
 
 fresh existing && mkdir elsewhere && printf 'my own line\n' > "$today" && touch -d '2001-01-01 10:00' "$today"
@@ -121,8 +124,8 @@ missing-folder|"$quorvin" ''|1:quorvin: cannot use folder '': No such file or di
 path-unwritable|timeout 5 "$quorvin" --path >&-|1:$cannot_write Bad file descriptor:f $today,:$header||:
 version-unwritable|timeout 5 "$quorvin" --version > /dev/full|1:$cannot_write No space left on device:::
 yesterday|"$quorvin" -d yesterday|0::f $yesterday,:$yesterday_header||:$scratch/yesterday/$yesterday
-previous|touch 2026_02_30.txt 9999_12_31.txt "$yesterday".bak 2001_01_01.TXT && "$quorvin" --previous --date \
-tomorrow -p|0:$scratch/previous/2001_01_01.TXT:f 2001_01_01.TXT,f 2026_02_30.txt,f $yesterday.bak,f 9999_12_31.txt,::
+previous|touch 2026_02_30.txt 9999_12_31.txt "$yesterday".bak 2001_01_01.TXT 2026_01_01.doc && "$quorvin" --previous --date \
+tomorrow -p|0:$scratch/previous/2001_01_01.TXT:f 2001_01_01.TXT,f 2026_01_01.doc,f 2026_02_30.txt,f $yesterday.bak,f 9999_12_31.txt,::
 next|touch 9999_12_31.txt && "$quorvin" --next -d 9999-12-31|1:quorvin: no note after 9999-12-31 in '$scratch/next':f 9999_12_31.txt,::
 template|printf 'a\r\nb' > ../t && ln -s ../t template.txt && "$quorvin"|0::f $today,l template.txt,:$header||a$cr|b:$scratch/template/$today
 fifo-template|mkfifo template.txt && "$quorvin"|0:quorvin: warning: $today was made with its header alone: template.txt is not \
