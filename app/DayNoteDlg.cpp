@@ -66,7 +66,7 @@ bool CDayNoteDlg::EnterFolder() {
     return true;
   }
   m_exitCode = 1;
-  AfxGetApp()->ReportException("cannot use folder " + *m_command.folder + ": " +
+  AfxGetApp()->ReportException("cannot use folder \"" + *m_command.folder + "\": " +
                                daynote::SystemMessage(::GetLastError()));
   return false;
 }

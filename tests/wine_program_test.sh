@@ -270,9 +270,9 @@ done
 check "yesterday's note is headed as on that day; nothing else made" same "$(cat "$notes/$yesterday"):$(ls "$notes" | wc -l)" \
   "$(printf '%s\r\n\r\n- [ ] plan' "$yesterday_header"):5"
 said_once "no note before 2001" "$notes" "No note before 2001-01-01 in $(windows_path "$notes")." 1 --previous -d 2001-01-01
-said_once "a missing folder" "$notes" "Cannot use folder missing: File not found." 1 missing
+said_once "a missing folder" "$notes" "Cannot use folder \"missing\": File not found." 1 missing
 long=$(printf 'm%.0s' $(seq 3000))
-said_once "a missing folder of 3000 characters" "$notes" "Cannot use folder ${long:0:36}..." 1 -d +2 "$long"
+said_once "a missing folder of 3000 characters" "$notes" "Cannot use folder \"${long:0:35}..." 1 -d +2 "$long"
 check "a missing folder of 3000 characters is said in a box no taller than the screen" \
   same "$(awk '{ print ($2 >= 0 && $4 <= 768) }' <<< "$rect")" 1
 said_once "--path" "$notes" "Option '--path' prints the note's path, and Quorvin.exe has no console to print on.Quorvin /? \
