@@ -111,8 +111,8 @@ std::optional<DaySpec> ParseDate(const std::string& text, std::string* problem) 
   return std::nullopt;
 }
 
-std::optional<Date> ResolveDay(const DaySpec& spec, const Date& today) {
-  const Date day = spec.date ? *spec.date : DateFromDays(DaysFromDate(today) + spec.offset);
+std::optional<Date> ResolveDay(const DaySpec& asked, const Date& today) {
+  const Date day = asked.date ? *asked.date : DateFromDays(DaysFromDate(today) + asked.offset);
   if (!IsSupportedYear(day.year)) return std::nullopt;
   return day;
 }

@@ -50,8 +50,8 @@ struct DaySpec {
 // have.
 std::optional<DaySpec> ParseDate(const std::string& text, std::string* problem);
 
-// The day `spec` names when today is `today`; none when it falls outside
+// The day `asked` names when today is `today`; none when it falls outside
 // the years notes can be named for.
-std::optional<Date> ResolveDay(const DaySpec& spec, const Date& today);
+std::optional<Date> ResolveDay(const DaySpec& asked, const Date& today);
 
 }  // namespace daynote
