@@ -10,15 +10,16 @@ clone=$scratch/binary/quorvin
 { git clone -q "$source" "$clone" && git -C "$clone" checkout -q "$(git -C "$source" rev-parse HEAD)"; } || exit 1
 version=$(dpkg-parsechangelog -l "$clone/debian/changelog" -S Version) arch=$(dpkg --print-architecture)
 upstream=$scratch/full/quorvin-${version%-*} orig=$scratch/full/quorvin_${version%-*}.orig.tar.gz
-# The upstream tarball is the project without debian/, which the source package adds.
+# The upstream tarball is the project without debian/, which the source package adds; unpacked as a used checkout.
 mkdir "$scratch/full" && git -C "$clone" archive --prefix="${upstream##*/}/" -o "$orig" HEAD ':!debian' &&
-  tar -xzf "$orig" -C "$scratch/full" && git -C "$clone" archive HEAD debian | tar -x -C "$upstream"
+  tar -xzf "$orig" -C "$scratch/full" && git -C "$clone" archive HEAD debian | tar -x -C "$upstream" &&
+  mkdir -p "$upstream"/{build,artifacts} && printf '\x89PNG\0' | tee "$upstream"/{artifacts/shot.png,build/CMakeCache.txt,2001_01_01.txt} > /dev/null
 package_build() {  # package_build FOLDER [OPTION]: dpkg-buildpackage there, a .changes beside it; else the log's end
   (cd "$1" && dpkg-buildpackage -us -uc -Jauto "${@:2}") > "$1.log" 2>&1 && test -f "${1%/*}/quorvin_${version}_$arch.changes" ||
     { tail -n 20 "$1.log"; false; }
 }
 check "dpkg-buildpackage -b builds the package in a clean clone" package_build "$clone" -b
-check "dpkg-buildpackage builds the source package and the package from the upstream tarball" package_build "$upstream"
+check "dpkg-buildpackage builds the source package and the package from the used upstream tree" package_build "$upstream"
 for changes in {binary,full}/quorvin_${version}_$arch.changes; do
   check "lintian --pedantic passes $changes, but for the overrides" \
     same "$(lintian -I --pedantic --tag-display-limit 0 "$scratch/$changes" 2> /dev/null; echo "exit $?")" "exit 0"
