@@ -520,11 +520,11 @@ std::unique_ptr<PendingNote> PosixHost::CreatePending(const std::string& name) {
 }
 
 void PosixHost::Open(const std::string& name) {
+  // Past PATH_MAX the system refuses a path, however real, and a folder
+  // may have none to be found (one above it cannot be read): the opener,
+  // which starts in this folder, gets the note by one relative to it.
   const std::optional<std::string> folder = CurrentFolderPath();
-  if (!folder) {
-    throw OpenerError("cannot open " + Quoted(name) + ": the current folder has no path");
-  }
-  const std::string path = *folder + "/" + name;
+  const std::string path = folder ? *folder + "/" + name : "./" + name;
   const std::string shown = Quoted(path);
   bool shell = !opener_.shell_line.empty();
   // The shell outlives a Ctrl-C that the editor takes (its trap is reset
@@ -535,8 +535,6 @@ void PosixHost::Open(const std::string& name) {
   };
   std::vector<std::string> command =
       shell ? through_shell(opener_.shell_line, {}) : opener_.command;
-  // Past PATH_MAX the system refuses a path, however real: the opener, which
-  // starts in this folder, gets the note by one relative to it.
   command.push_back(path.size() < PATH_MAX ? path : "./" + name);
 
   const std::string hint = opener_.hint.empty() ? "" : " (" + opener_.hint + ")";

@@ -49,6 +49,8 @@ check "-p writes the path again where the write was interrupted" same "$(strace 
   inject=write:error=EINTR:when=1 "$quorvin" -p):$?" "$PWD/$today:0"
 check "-p exits 1 when the folder's path cannot be found" same "$(strace -qq -o /dev/null -e \
   inject=getcwd:error=EACCES "$quorvin" -p 2>&1):$?" "quorvin: cannot print the full path of '$today': Permission denied:1"
+check "the opener gets ./NOTE where the folder's path cannot be found" same "$(: > "$RECORD"; strace -qq -o /dev/null -e \
+  inject=getcwd:error=EACCES "$quorvin" 2>&1):$?:$(opened)" ":0:./$today"
 stopped() { strace -qq -o /dev/null "$@" "$quorvin" > "$scratch/out" 2>&1 & for _ in $(seq 300); do start=$(pgrep -P $!) &&
   grep -qs '^State:.t' "/proc/$start/status" && break; sleep 0.05; done; }
 go_on() { : > "$RECORD.sizes"; kill -CONT "$start"; wait $!; outcomes+="$?:$(cat "$scratch/out"):$(cat "$RECORD.sizes")/"; }
