@@ -4,29 +4,36 @@ namespace daynote {
 namespace {
 
 // The note gets its name only once it is whole. When another start saved
-// it first, it is theirs to have written and ours only to open. Either way
-// the note is there once Save returns: what the clean-up then leaves behind
-// is told, but does not undo the start.
-std::string SaveNewNote(DayNoteHost& host, const std::string& name, const std::string& content) {
-  const std::unique_ptr<PendingNote> note = host.CreatePending(name);
+// it first, it is theirs to have written and ours only to open: also when
+// ours could not be made, written or flushed before that (on a nearly full
+// disk, theirs may have taken the room ours lacked). Either way the note is
+// there once Save returns: what the clean-up then leaves behind is told,
+// but does not undo the start.
+void SaveNewNote(DayNoteHost& host, const std::string& content, ChosenNote& note) {
+  std::unique_ptr<PendingNote> copy;
+  bool saving = false;
   try {
-    note->Write(content);
-    note->Flush();
-    note->Save();
+    copy = host.CreatePending(note.name);
+    copy->Write(content);
+    copy->Flush();
+    saving = true;
+    copy->Save();
   } catch (const NoteError& failure) {
     try {
-      note->Discard();
+      if (copy) copy->Discard();
     } catch (const NoteError& cleanup) {
       throw NoteError(failure, cleanup);
     }
-    throw;
+    const std::optional<std::string> theirs = saving ? std::nullopt : host.FindEntry(note.name);
+    if (!theirs) throw;
+    note.name = *theirs;
+    return;
   }
   try {
-    note->Discard();
+    copy->Discard();
   } catch (const NoteError& cleanup) {
-    return cleanup.what();
+    note.warnings.push_back(cleanup.what());
   }
-  return "";
 }
 
 // The header with the host's line ends.
@@ -135,10 +142,7 @@ ChosenNote MakeNote(DayNoteHost& host, const SettledRequest& request) {
   if (const std::optional<std::string> entry = host.FindEntry(name)) {
     note.name = *entry;
   } else {
-    const std::string content = NewNoteContent(host, request.day, name, note.warnings);
-    if (std::string left = SaveNewNote(host, name, content); !left.empty()) {
-      note.warnings.push_back(std::move(left));
-    }
+    SaveNewNote(host, NewNoteContent(host, request.day, name, note.warnings), note);
   }
   // Another spelling is an entry stored as such, never one being written.
   if (note.name == name) host.AwaitNote(name, HeaderText(host, request.day).size());

@@ -323,7 +323,10 @@ class PosixPendingNote : public PendingNote {
     // On a full disk the note would be there empty for others to find until
     // this start removed it. A file system that tells no size is not judged.
     struct statvfs space {};
+    // Another start may have taken the last of the room for the note.
+    struct stat entry {};
     if (statvfs(".", &space) == 0 && space.f_blocks > 0 && space.f_bavail == 0) {
+      if (lstat(name_.c_str(), &entry) == 0) return false;
       Fail(NoteStep::Write, name_, ENOSPC);
     }
     const int fd = open(name_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
@@ -339,7 +342,7 @@ class PosixPendingNote : public PendingNote {
       close(fd);
       return true;
     }
-    struct stat made {}, entry {};
+    struct stat made {};
     const bool ours = fstat(fd, &made) == 0 && lstat(name_.c_str(), &entry) == 0 &&
                       made.st_dev == entry.st_dev && made.st_ino == entry.st_ino;
     const bool left = ours && unlink(name_.c_str()) != 0;

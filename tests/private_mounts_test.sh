@@ -39,7 +39,9 @@ if truncate -s 64M "$scratch/fat.img" && mkfs.vfat "$scratch/fat.img" > /dev/nul
   truncate -s 1M "$scratch/full.img" && mkfs.vfat "$scratch/full.img" > /dev/null && fusefat -o rw+ "$scratch/full.img" "$scratch/disk" &&
     cd "$scratch/disk" && head -c 1M /dev/zero > filler 2> /dev/null; for _ in $(seq 20); do "$quorvin" 2> /dev/null & starts+=($!); done
   for start in "${starts[@]}"; do wait "$start"; echo $?; done > "$scratch/statuses"  # on a full disk none may end well
-  check "a crowd of 20 on a full FAT disk: all exit 1, no note" same "$(sort "$scratch/statuses" | uniq -c | xargs):$(ls -A)" "20 1:filler"; cd / && umount "$scratch/disk"
+  check "a crowd of 20 on a full FAT disk: all exit 1, no note" same "$(sort "$scratch/statuses" | uniq -c | xargs):$(ls -A)" "20 1:filler"
+  truncate -s -2048 filler && for _ in $(seq 20); do ("$quorvin" 2> /dev/null; echo $? >> "$scratch/room") & done; wait  # room for one note
+  check "a crowd of 20 with room for one note on FAT: all exit 0, the note whole" same "$(sort "$scratch/room" | uniq -c | xargs):$(ls -A | xargs):$(cat "$today")" "20 0:$today filler:$header"; cd / && umount "$scratch/disk"
 else echo "skipped on FAT: FUSE is refused here"; fi
 if truncate -s 64M "$scratch/exfat.img" && mkfs.exfat "$scratch/exfat.img" > /dev/null && loop=$(losetup -f --show "$scratch/exfat.img" \
    2> /dev/null) && mount.exfat-fuse "$loop" "$scratch/disk" > /dev/null 2>&1 && cd "$scratch/disk"; then check_crowds "$quorvin" 3 20
