@@ -169,11 +169,7 @@ TEST(MessageText, LongRunsBreakIntoLinesThatFit) {
     EXPECT_NE(lines.back(), '\n');  // no empty last line after a run that fills the last
   }
   // Taller than the screen, a text keeps its first and last lines around a line "…".
-  const std::string tall = AfxBreakLongRuns("Cannot use " + std::string(3000, 'x') + ": gone", 48);
-  const std::size_t third_line = tall.find('\n', tall.find('\n') + 1) + 1;
-  const std::size_t last_two_lines = tall.rfind('\n', tall.rfind('\n') - 1) + 1;
-  EXPECT_EQ(AfxFitLines(tall, 5),
-            tall.substr(0, third_line) + "\xE2\x80\xA6\n" + tall.substr(last_two_lines));
+  EXPECT_EQ(AfxFitLines("1\n2\n3\n4\n5\n6", 4), "1\n2\n\xE2\x80\xA6\n6");
   EXPECT_EQ(AfxFitLines("a\nb\nc", 3), "a\nb\nc");
 }
 

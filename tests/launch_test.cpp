@@ -51,14 +51,18 @@ std::string Described(const std::string& words, bool slash_help = false) {
   std::istringstream split(words);
   for (std::string word; split >> word;) arguments.push_back(word);
   const daynote::CommandLine line = daynote::ParseCommandLine(arguments, slash_help);
-  if (!line.problem.empty()) return "misused: " + line.problem;
-  static const char* const kActions[] = {"note ", "help ", "version "};
-  static const char* const kNeighbours[] = {"", " previous", " next"};
+  using Action = daynote::CommandLine::Action;
+  if (line.action == Action::kMisused) return "misused: " + line.problem;
   const daynote::DaySpec& day = line.request.day;
-  return kActions[int(line.action)] +
-         (day.date ? daynote::IsoDate(*day.date) : (day.offset < 0 ? "" : "+") + std::to_string(day.offset)) +
-         kNeighbours[int(line.request.neighbour)] + (line.print_path ? " path" : "") +
-         (line.folder ? " in " + *line.folder : "");
+  std::string text = line.action == Action::kHelp      ? "help "
+                     : line.action == Action::kVersion ? "version "
+                                                       : "note ";
+  text += day.date ? daynote::IsoDate(*day.date)
+                   : (day.offset < 0 ? "" : "+") + std::to_string(day.offset);
+  if (line.request.neighbour != daynote::Neighbour::kNone) {
+    text += line.request.neighbour == daynote::Neighbour::kPrevious ? " previous" : " next";
+  }
+  return text + (line.print_path ? " path" : "") + (line.folder ? " in " + *line.folder : "");
 }
 
 // Options anywhere before "--", clustered or apart, shortened while unambiguous; each DATE form,
@@ -140,9 +144,10 @@ TEST_F(LaunchTest, AnotherDaysNoteIsCountedFromTodaysLocalDate) {
 // a day, the note's own is taken. Neither neighbour is ever made, and a missing one is said.
 TEST_F(LaunchTest, ThePreviousAndNextNotesAreTheNearestRealNotes) {
   const std::vector<std::string> names = {
-      "2026_12_01.txt", "2026_12_05.TXT", "2026_12_05.txt", ".2026_12_07.txt.k3x9qa", "2026_12_6.txt",
-      "2026_12_07.txt.bak", "2026_02_30.txt", "2026_00_09.txt", "02026_12_06.txt", "notes.txt",
-      "10000_01_01.txt", "2026_12_10.txt", "2027_01_01.Txt", "template.txt", "2026-12-07.txt"};
+      "2026_12_01.txt", "2026_12_05.TXT", "2026_12_05.txt", ".2026_12_07.txt.k3x9qa",
+      "2026_12_07.txt.bak", "2026_02_30.txt", "2026_00_09.txt", "02026_12_06.txt", "2026_12_6.txt",
+      "notes.txt", "10000_01_01.txt",
+      "2026_12_10.txt", "2027_01_01.Txt", "template.txt", "2026-12-07.txt"};
   const auto near = [&](daynote::Date day, daynote::Neighbour neighbour) {
     return daynote::NeighbourNote(names, day, neighbour).value_or("none");
   };
@@ -158,7 +163,8 @@ TEST_F(LaunchTest, ThePreviousAndNextNotesAreTheNearestRealNotes) {
   for (const std::string& name : names) host.entries[name] = fake::Entry{};
   const daynote::NoteRequest previous{{}, Neighbour::kPrevious};
   EXPECT_EQ(daynote::MakeNote(host, previous).name, "2026_12_05.txt");
-  for (const char* note : {"2026_12_01.txt", "2026_12_05.TXT", "2026_12_05.txt"}) host.entries.erase(note);
+  host.entries.erase("2026_12_01.txt"), host.entries.erase("2026_12_05.TXT");
+  host.entries.erase("2026_12_05.txt");
   try {
     daynote::MakeNote(host, previous);
     ADD_FAILURE() << "a previous note was found";

@@ -1,15 +1,13 @@
 #!/usr/bin/env bash
-# The Debian package as Debian builds it and a user gets it: dpkg-buildpackage
-# on a clean clone of the committed HEAD (-b) and on the upstream tarball (a
-# source package), lintian on each .changes; then the package installed here
-# (the test runs as root), checked and run, and purged again, whatever failed.
+# The Debian package as Debian builds it, by dpkg-buildpackage on a clean clone and on the upstream
+# tarball, lintian on each .changes; installed here (as root), checked, run and purged, whatever failed.
 #   package_test.sh [REPOSITORY]
 source=$(cd "${1:-$(dirname "$0")/..}" && pwd)
 . "$(dirname "$0")/lib.sh"
 clone=$scratch/binary/quorvin
 { git clone -q "$source" "$clone" && git -C "$clone" checkout -q "$(git -C "$source" rev-parse HEAD)"; } || exit 1
 version=$(dpkg-parsechangelog -l "$clone/debian/changelog" -S Version) arch=$(dpkg --print-architecture)
-upstream=$scratch/full/quorvin-${version%-*} orig=$scratch/full/quorvin_${version%-*}.orig.tar.gz
+upstream=$scratch/full/quorvin-${version%-*} orig=$scratch/full/quorvin_${version%-*}.orig.tar.gz deb=$scratch/binary/quorvin_${version}_$arch.deb
 # The upstream tarball is the project without debian/, which the source package adds; unpacked as a used checkout.
 mkdir "$scratch/full" && git -C "$clone" archive --prefix="${upstream##*/}/" -o "$orig" HEAD ':!debian' &&
   tar -xzf "$orig" -C "$scratch/full" && git -C "$clone" archive HEAD debian | tar -x -C "$upstream" &&
@@ -24,7 +22,6 @@ for changes in {binary,full}/quorvin_${version}_$arch.changes; do
   check "lintian --pedantic passes $changes, but for the overrides" \
     same "$(lintian -I --pedantic --tag-display-limit 0 "$scratch/$changes" 2> /dev/null; echo "exit $?")" "exit 0"
 done
-deb=$scratch/binary/quorvin_${version}_$arch.deb
 check "the upstream tarball builds the same package as the git checkout" cmp "$deb" "$scratch/full/${deb##*/}"
 check "the package holds the command, executable, in /usr/bin, its copyright and the compressed man page in section 1" \
   same "$(dpkg-deb -c "$deb" | awk '$6 ~ /bin\/quorvin$|\/copyright$|man1\/quorvin\.1\.gz$/ { print $1, $6 }' | tr '\n' ' ')" \

@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
 # The same commit, built twice in two folders, one after the other, under a
-# different umask and time zone, gives the same Debian package and its debug
-# symbols' (made by dpkg-buildpackage), Quorvin.exe and Windows zip and setup,
-# byte for byte; where not, diffoscope shows what differs. Builds two clones of
-# the commit at HEAD; the checkout's build/ is left alone.
+# different umask and time zone, gives the same Debian packages, Quorvin.exe
+# and Windows zip and setup, byte for byte; where not, diffoscope shows what differs.
+# Builds two clones of the commit at HEAD; the checkout's build/ is left alone.
 #   reproducible_test.sh [REPOSITORY]
 source=$(cd "${1:-$(dirname "$0")/..}" && pwd)
 . "$(dirname "$0")/lib.sh"

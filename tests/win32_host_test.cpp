@@ -224,12 +224,10 @@ TEST_F(Win32HostFolder, FailuresNameStepNoteFolderAndReason) {
   std::vector<std::string> windows{"C:\\WINDOWS", "c:\\Windows\\SYSTEM32\\",
                                    "\\\\?\\C:\\windows\\system32"};
   char short_name[MAX_PATH];  // GLOB~YNC under Wine
-  if (GetShortPathNameA("C:\\windows\\globalization", short_name, MAX_PATH)) {
+  if (GetShortPathNameA("C:\\windows\\globalization", short_name, MAX_PATH))
     windows.push_back(short_name);
-  }
-  if (const char* prefix = std::getenv("WINEPREFIX")) {
+  if (const char* prefix = std::getenv("WINEPREFIX"))
     windows.push_back("Z:" + std::string(prefix) + "/drive_c/windows");
-  }
   for (std::string& spelling : windows) {
     std::replace(spelling.begin(), spelling.end(), '/', '\\');
     EXPECT_TRUE(SetCurrentDirectoryW(utf16::FromUtf8(spelling).c_str())) << spelling;

@@ -31,5 +31,4 @@ add_test(NAME framework_test COMMAND framework_test)
 
 # Built by the test command (target "package") before the tests run.
 add_test(NAME windows_zip COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/zip_test.sh
-         ${PROJECT_BINARY_DIR}/quorvin-${PROJECT_VERSION}-win32.zip $<TARGET_FILE:recorder>
-         $<TARGET_FILE:window_tool>)
+         ${PROJECT_BINARY_DIR}/quorvin-${PROJECT_VERSION}-win32.zip $<TARGET_FILE:recorder> $<TARGET_FILE:window_tool>)

@@ -40,8 +40,7 @@ cd "$scratch" && touch file && check "the setup is under 256 KiB" test "$(stat -
 users=$WINEPREFIX/drive_c/users/$(id -un)
 installed=$users/AppData/Local/Programs/Quorvin
 key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quorvin'
-shortcut="$users/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Today's note.lnk"
-previous=${shortcut%/*}/"Previous note.lnk"
+shortcut="$users/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Today's note.lnk" previous=${shortcut%/*}/"Previous note.lnk"
 rm -rf "$installed" "$shortcut" "$previous" "$users/Documents" "$users/Desktop"
 mkdir "$users/Documents" "$users/Desktop" && wine reg delete "$key" /f > /dev/null 2>&1
 wine reg delete 'HKCU\Software\Quorvin' /f > /dev/null 2>&1
@@ -56,9 +55,8 @@ for bad in "$(winepath -w "$scratch/file")\\Notes" "$(winepath -w "$scratch/file
     same "$?:$(ls -d "$WINEPREFIX/drive_c/windows/Notes" nn* a*Notes 2> /dev/null):$(left)" "2::|0||0"
 done
 # On the folder page, the same is said when Install is clicked, in a message that fits the screen, and the page stays.
-tool=$(realpath "$3")
 window() { for _ in $(seq 300); do xdotool search --onlyvisible --name "^$1\$" 2> /dev/null | head -1 | grep . && return; sleep 0.1; done; }
-bad="$(winepath -w "$scratch")\\$(printf 'n%.0s' $(seq 200))\\a<b"
+tool=$(realpath "$3") bad="$(winepath -w "$scratch")\\$(printf 'n%.0s' $(seq 200))\\a<b"
 wine "$setup" "/NOTES=$bad" & pid=$!
 page=$(window 'Quorvin Setup ') && wine "$tool" post 'Quorvin Setup ' 0x0111 1
 box=$(window 'Quorvin Setup') && said=$(wine "$tool" text 'Quorvin Setup' | tr -d '\r')
@@ -73,8 +71,7 @@ wine "$tool" post 'Quorvin Setup ' 0x0111 2 && wait "$pid"
 # Files first: a program folder that is a file leaves no shortcut and no key.
 mkdir -p "${installed%/*}" && touch "$installed" && wine "$setup" /S
 check "a setup that cannot make the program's folder exits non-zero, registering nothing" same "$?:$(left)" "2:$installed|0||0"
-rm "$installed"
-notes=$scratch/Łodź/%USERNAME%
+rm "$installed" && notes=$scratch/Łodź/%USERNAME%
 wine "$setup" /S "/NOTES=Łodź\\%USERNAME%" && wine "$setup" /S
 check "a silent install into a new folder Łodź\\%USERNAME% (relative), then one over it, exit 0" same "$?" 0
 program='C:\users\'$(id -un)'\AppData\Local\Programs\Quorvin'
@@ -97,8 +94,7 @@ check "there is no desktop shortcut unless asked for" same "$(ls -A "$users/Desk
 # update and the quiet uninstall change nothing, nor does an older setup over a newer Quorvin: the
 # program stays as it was (its read-me, removed here, stays away), and so does its version.
 refuses() {  # refuses WHAT COMMAND...
-  local before
-  before=$(left) && "${@:2}"
+  local before; before=$(left) && "${@:2}"
   check "$1 exits non-zero, changing nothing" same "$?:$(left)" "2:$before"
 }
 (cd "$WINEPREFIX/drive_c/windows" && exec wine "$installed/Quorvin.exe") & held=$!
@@ -119,10 +115,9 @@ check "then an update from 1.0.0.0 puts back the program and 1.0.0.1, and the co
 # notes folder on a drive that is not there now (a USB stick), and updates the program.
 ln -sfn "$scratch" "$WINEPREFIX/dosdevices/q:" && wine "$setup" /S '/NOTES=Q:\' && (cd / && wine start /unix "$shortcut")
 check "the Today's note of the notes folder Q:\\ opens Q:\\$today" same "$(settled "$scratch/record" | tr -d '\r')" "Q:\\$today"
-rm "$scratch/record"; timeout 60 wine "$setup" '/NOTES=Q:\' & for _ in $(seq 100); do [ -s "$scratch/record" ] && break; wine "$tool" post 'Quorvin Setup ' 0x0111 1; sleep 0.3; done  # Install, then Finish
+rm "$scratch/record"; timeout 120 wine "$setup" '/NOTES=Q:\' & while kill -0 $! 2> /dev/null; do wine "$tool" post 'Quorvin Setup ' 0x0111 1; sleep 0.3; done  # Install, Finish: until it ends
 wait $!; check "on the setup's pages too Q:\\ stays whole: Open today's note now opens Q:\\$today" same "$?:$(settled "$scratch/record" | tr -d '\r')" "0:Q:\\$today"
-rm "$scratch/record" && wine "$setup" /S '/NOTES=Q:\Notes'
-rm "$WINEPREFIX/dosdevices/q:"
+rm "$scratch/record" && wine "$setup" /S '/NOTES=Q:\Notes' && rm "$WINEPREFIX/dosdevices/q:"
 rm "$installed/README.txt" && wine "$setup" /S
 check "a silent update while the notes folder's drive is gone exits 0, the program whole, the folder kept" \
   same "$?:$(left):$(wine reg query 'HKCU\Software\Quorvin' | tr -d '\r' | sed -n 's/.*REG_SZ *//p')" \
