@@ -47,6 +47,8 @@ check "the opener blocks nothing; of INT, QUIT, PIPE, CHLD and XFSZ it ignores P
   same "${blocked:-}:$((0x${ignored:-0} & 0x1011006))" "0000000000000000:$((0x1000))"
 check "-p writes the path again where the write was interrupted" same "$(strace -qq -o /dev/null -e \
   inject=write:error=EINTR:when=1 "$quorvin" -p):$?" "$PWD/$today:0"
+check "a note made but then not to be looked at: exit 1, the reason told" same "$(rm -f "$today"; strace -qq -o /dev/null -P "$today" \
+  -e trace=newfstatat -e inject=newfstatat:error=EIO:when=2 "$quorvin" 2>&1):$?" "quorvin: cannot look for '$today' in '$folder': Input/output error:1"
 check "-p exits 1 when the folder's path cannot be found" same "$(strace -qq -o /dev/null -e \
   inject=getcwd:error=EACCES "$quorvin" -p 2>&1):$?" "quorvin: cannot print the full path of '$today': Permission denied:1"
 check "the opener gets ./NOTE where the folder's path cannot be found" same "$(: > "$RECORD"; strace -qq -o /dev/null -e \
