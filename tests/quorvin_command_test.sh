@@ -237,7 +237,9 @@ stand-in --visual@vi@0:$scratch/bin/stand-in|--visual|$folder/$today|:
 vi@@2::quorvin: today's note $shown is ready, but there is no desktop to open it in, and the terminal is dumb and EDITOR not set ('quorvin --path' prints its path)@dumb
 vi@stand-in@0:$scratch/bin/stand-in|$folder/$today|:@dumb
 CASES
-on_terminal '"$quorvin" missing' > /dev/null; "$quorvin" gone 2> /dev/null; check "in a graphical session a failure is a notification where stderr is no terminal" same "$(settled "$RECORD.notified")" "--app-name=Quorvin|--icon=quorvin|--|Quorvin|cannot use folder 'gone': No such file or directory|"
+gone="--app-name=Quorvin|--icon=quorvin|--|Quorvin|cannot use folder 'gone': No such file or directory|" && "$quorvin" gone 2> /dev/null
+on_terminal '"$quorvin" missing 3>&-' > /dev/null; "$quorvin" gone 2> /dev/null; for _ in $(seq 50); do [ "$(wc -l < "$RECORD.notified")" -ge 2 ] && break; sleep 0.1; done
+check "in a graphical session a failure is a notification where stderr is no terminal" same "$(cat "$RECORD.notified")" "$gone"$'\n'"$gone"
 fresh sweep && touch ".$(date -d '2 days ago' +%Y_%m_%d).txt.k3x9qa" "${last=.$(date -d yesterday +%Y_%m_%d).txt.k3x9qa}" .$today.k3x9qa
 "$quorvin"; check "a start making the note removes only copies of notes before yesterday's" same "$?:$(LC_ALL=C ls -A | xargs)" "0:$last .$today.k3x9qa $today"
 
