@@ -1,5 +1,7 @@
 #include "daynote/command_line.h"
 
+#include "daynote/quoting.h"
+
 namespace daynote {
 namespace {
 
@@ -23,9 +25,9 @@ const LongOption* FindLongOption(const std::string& word, std::string& problem) 
   }
   if (begun.size() == 1) return begun[0];
   if (begun.empty()) {
-    problem = "unknown option '" + word + "'";
+    problem = "unknown option " + Quoted(word);
   } else {
-    problem = "option '" + word + "' is ambiguous; possibilities:";
+    problem = "option " + Quoted(word) + " is ambiguous; possibilities:";
     for (const LongOption* option : begun) problem += std::string(" '--") + option->name + "'";
   }
   return nullptr;
@@ -87,6 +89,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments, bool sla
     }
     if (word.compare(0, 2, "--") == 0) {
       const std::size_t equals = word.find('=');
+      // "--=x" names no option at all, rather than every one.
+      if (equals == 2) return misused("unknown option " + Quoted(word));
       std::string problem;
       const LongOption* option = FindLongOption(word.substr(0, equals), problem);
       if (!option) return misused(problem);
@@ -116,7 +120,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments, bool sla
           break;
         }
         if (letter != 'p' && letter != 'h' && letter != 'V') {
-          return misused(std::string("unknown option '-") + letter + "'");
+          return misused("unknown option " + Quoted(std::string("-") + letter));
         }
         if (take(letter, "")) return line;
       }
@@ -127,7 +131,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments, bool sla
       operands.push_back(word);
     }
   }
-  if (operands.size() > 1) mind("extra operand '" + operands[1] + "'");
+  if (operands.size() > 1) mind("extra operand " + Quoted(operands[1]));
   if (!wrong.empty()) return misused(wrong);
   if (!operands.empty()) line.folder = operands[0];
   line.request.neighbour = neighbour.value_or(Neighbour::kNone);

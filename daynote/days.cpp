@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+#include "daynote/quoting.h"
+
 namespace daynote {
 
 // Howard Hinnant's algorithms: whole 400-year eras, each 146097 days, with
@@ -71,7 +73,7 @@ std::string Lowered(std::string text) {
 }  // namespace
 
 std::string OutsideTheYears(const std::string& text) {
-  return "date '" + text + "' is outside the years " + std::to_string(kFirstYear) + " to " +
+  return "date " + Quoted(text) + " is outside the years " + std::to_string(kFirstYear) + " to " +
          std::to_string(kLastYear);
 }
 
@@ -99,7 +101,7 @@ std::optional<DaySpec> ParseDate(const std::string& text, std::string* problem) 
     const Date date{std::stoll(text.substr(0, 4)), std::stoi(text.substr(5, 2)),
                     std::stoi(text.substr(8, 2))};
     if (!IsRealDate(date.year, date.month, date.day)) {
-      *problem = "invalid date '" + text + "': the calendar has no such day";
+      *problem = "invalid date " + Quoted(text) + ": the calendar has no such day";
     } else if (!IsSupportedYear(date.year)) {
       *problem = OutsideTheYears(text);
     } else {
@@ -107,7 +109,7 @@ std::optional<DaySpec> ParseDate(const std::string& text, std::string* problem) 
     }
     return std::nullopt;
   }
-  *problem = "invalid date '" + text + "': give YYYY-MM-DD, today, yesterday, tomorrow, +N or -N";
+  *problem = "invalid date " + Quoted(text) + ": give YYYY-MM-DD, today, yesterday, tomorrow, +N or -N";
   return std::nullopt;
 }
 

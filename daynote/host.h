@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "daynote/days.h"
+
 namespace daynote {
 
 // Seconds since 1970-01-01 00:00 UTC, 64 bits wide on every host so that
@@ -67,7 +69,9 @@ class PendingNote {
 };
 
 // A hidden name beside the note for its unfinished copy, where the host
-// needs one, made of `seed`: ".2026_12_07.txt.k3x9qa".
+// needs one, made of `seed`: ".2026_12_07.txt.quorvin-k3x9qa". The word
+// "quorvin" keeps it apart from the names that backups, editors and rsync
+// give: only such a name is ever swept away as a copy left behind.
 std::string CopyName(const std::string& note, std::uint64_t seed);
 
 // A note template's bytes, or why the one that is there cannot be used.
@@ -76,10 +80,9 @@ struct TemplateText {
   std::string problem;  // "is larger than 64 KiB"; empty when it can be used or is absent
 };
 
-// Whether `entry` is such a name for a note of a day before the day before
-// `note`'s: no start still running can own it, so it was left by one killed
-// long ago.
-bool IsStaleCopy(const std::string& entry, const std::string& note);
+// The day whose note `entry` is a CopyName name for (of the note's own
+// spelling); none for any other name.
+std::optional<Date> CopiedDay(const std::string& entry);
 
 class DayNoteHost {
  public:
@@ -106,9 +109,24 @@ class DayNoteHost {
   // NoteError(Look) when the folder cannot be listed.
   virtual std::vector<std::string> ListEntries() = 0;
 
+  // Whether the entry `name` is a file that can be a note: a regular file,
+  // or a link to one; not a folder, a FIFO or a link to nothing.
+  virtual bool IsNoteFile(const std::string& name) = 0;
+
+  // Removes the entry `name`, a CopyName name, if it is an unfinished copy
+  // that a start ended long ago left behind, and leaves it alone otherwise:
+  // it must be a regular file of the user running this start, unchanged
+  // for a day, holding the first bytes of `content` (what a start writes
+  // for its day). Never fails: what is not removed waits for another start.
+  // Hosts whose copies vanish with the start that made them sweep nothing.
+  virtual void RemoveLeftCopy(const std::string& /*name*/, const std::string& /*content*/) {}
+
   // The regular file `name` of the current folder, a link to one included,
   // if it holds at most `limit` bytes. Never blocks (on a FIFO, say); none
-  // at all is no problem.
+  // at all is no problem. Where links have owners, a link is followed only
+  // when it is the user's own or the folder owner's, as the kernel follows
+  // links in sticky folders: in a folder others may write to, another
+  // user's link could read the user's private file into a note.
   virtual TemplateText ReadTemplate(const std::string& name, std::size_t limit) = 0;
 
   // Starts a new note to be saved as `name` in the current folder; throws

@@ -1,7 +1,14 @@
 #include "daynote/launch.h"
 
+#include <algorithm>
+
+#include "daynote/quoting.h"
+
 namespace daynote {
 namespace {
+
+constexpr char kCopyMark[] = ".quorvin-";
+constexpr std::size_t kCopyTail = sizeof kCopyMark - 1 + 6;  // the mark, then six of [0-9a-z]
 
 // The note gets its name only once it is whole. When another start saved
 // it first, it is theirs to have written and ours only to open: also when
@@ -46,13 +53,30 @@ std::string HeaderText(DayNoteHost& host, const NoteStamp& stamp) {
 // The header, then the template's bytes as they are; a template that is
 // there but cannot be used is told.
 std::string NewNoteContent(DayNoteHost& host, const NoteStamp& stamp, const std::string& name,
-                           std::vector<std::string>& warnings) {
-  const TemplateText added = host.ReadTemplate(kTemplateName, kTemplateLimit);
+                           const TemplateText& added, std::vector<std::string>& warnings) {
   if (!added.problem.empty()) {
-    warnings.push_back(name + " was made with its header alone: " + kTemplateName + " " +
-                       added.problem);
+    warnings.push_back(Quoted(name) + " was made with its header alone: " + Quoted(kTemplateName) +
+                       " in " + host.FolderName() + " " + added.problem);
   }
   return HeaderText(host, stamp) + added.bytes;
+}
+
+// Copies that starts killed while they wrote left behind, where the file
+// system gave them names: each is checked against what a start writes for
+// its day (with today's template) before the host may remove it. A folder
+// that cannot be listed is swept by a later start.
+void SweepLeftCopies(DayNoteHost& host, const std::string& template_bytes) {
+  std::vector<std::string> names;
+  try {
+    names = host.ListEntries();
+  } catch (const NoteError&) {
+    return;
+  }
+  for (const std::string& name : names) {
+    if (const std::optional<Date> day = CopiedDay(name)) {
+      host.RemoveLeftCopy(name, HeaderText(host, DayStamp(0, *day)) + template_bytes);
+    }
+  }
 }
 
 }  // namespace
@@ -72,9 +96,25 @@ NoteError::NoteError(const NoteError& failure, const NoteError& cleanup)
       step_(failure.step()) {}
 
 std::string CopyName(const std::string& note, std::uint64_t seed) {
-  std::string copy = "." + note + ".";
+  std::string copy = "." + note + kCopyMark;
   for (int i = 0; i < 6; ++i, seed /= 36) copy += "0123456789abcdefghijklmnopqrstuvwxyz"[seed % 36];
   return copy;
+}
+
+std::optional<Date> CopiedDay(const std::string& entry) {
+  if (entry.size() <= kCopyTail + 1 || entry[0] != '.' ||
+      entry.compare(entry.size() - kCopyTail, kCopyTail - 6, kCopyMark) != 0) {
+    return std::nullopt;
+  }
+  for (std::size_t i = entry.size() - 6; i < entry.size(); ++i) {
+    const char c = entry[i];
+    if ((c < '0' || c > '9') && (c < 'a' || c > 'z')) return std::nullopt;
+  }
+  // CopyName is given the note's own spelling only.
+  const std::string copied = entry.substr(1, entry.size() - 1 - kCopyTail);
+  const std::optional<Date> day = NoteDate(copied);
+  if (!day || copied != NoteFileName(DayStamp(0, *day))) return std::nullopt;
+  return day;
 }
 
 std::optional<std::string> NeighbourNote(const std::vector<std::string>& names, const Date& day,
@@ -96,20 +136,6 @@ std::optional<std::string> NeighbourNote(const std::vector<std::string>& names, 
   return best;
 }
 
-bool IsStaleCopy(const std::string& entry, const std::string& note) {
-  // "." and a note's name, then "." and six of [0-9a-z]
-  if (entry.size() < 8 || entry[0] != '.' || entry[entry.size() - 7] != '.') return false;
-  for (std::size_t i = entry.size() - 6; i < entry.size(); ++i) {
-    const char c = entry[i];
-    if ((c < '0' || c > '9') && (c < 'a' || c > 'z')) return false;
-  }
-  const std::string copied = entry.substr(1, entry.size() - 8);
-  const std::optional<Date> day = NoteDate(copied), today = NoteDate(note);
-  // CopyName is given the note's own spelling only.
-  return day && today && copied.compare(copied.size() - 4, 4, ".txt") == 0 &&
-         DaysFromDate(*day) < DaysFromDate(*today) - 1;
-}
-
 std::string NoteTitle(const NoteRequest& request) {
   const bool today =
       request.neighbour == Neighbour::kNone && !request.day.date && !request.day.offset;
@@ -129,9 +155,12 @@ ChosenNote MakeNote(DayNoteHost& host, const SettledRequest& request) {
   if (request.neighbour != Neighbour::kNone) {
     const bool before = request.neighbour == Neighbour::kPrevious;
     const Date day = DateOf(request.day);
-    if (std::optional<std::string> found =
-            NeighbourNote(host.ListEntries(), day, request.neighbour)) {
-      return {*found, {}};
+    // An entry named like a note that cannot be one (a folder, a FIFO, a
+    // link to nothing) is passed over for the next nearest.
+    std::vector<std::string> names = host.ListEntries();
+    while (const std::optional<std::string> found = NeighbourNote(names, day, request.neighbour)) {
+      if (host.IsNoteFile(*found)) return {*found, {}};
+      names.erase(std::find(names.begin(), names.end(), *found));
     }
     throw NoNoteError(std::string("no note ") + (before ? "before " : "after ") + IsoDate(day) +
                       " in " + host.FolderName());
@@ -142,7 +171,9 @@ ChosenNote MakeNote(DayNoteHost& host, const SettledRequest& request) {
   if (const std::optional<std::string> entry = host.FindEntry(name)) {
     note.name = *entry;
   } else {
-    SaveNewNote(host, NewNoteContent(host, request.day, name, note.warnings), note);
+    const TemplateText added = host.ReadTemplate(kTemplateName, kTemplateLimit);
+    SaveNewNote(host, NewNoteContent(host, request.day, name, added, note.warnings), note);
+    SweepLeftCopies(host, added.bytes);
   }
   // Another spelling is an entry stored as such, never one being written.
   if (note.name == name) host.AwaitNote(name, HeaderText(host, request.day).size());

@@ -29,14 +29,6 @@ std::optional<std::string> CurrentFolderPath() {
   return std::string(path.data());
 }
 
-std::string Quoted(const std::string& name) {
-  if (name.find('\'') == std::string::npos) return "'" + name + "'";
-  if (name.find_first_of("\"$`\\") == std::string::npos) return '"' + name + '"';
-  std::string quoted = "'";
-  for (const char c : name) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
 namespace {
 
 static_assert(sizeof(time_t) >= 8, "notes after January 2038 need a 64-bit time_t");
@@ -108,19 +100,6 @@ std::optional<std::string> StoredSpelling(const std::string& name, const std::st
   return stored;
 }
 
-// Hidden copies of notes of days before yesterday, left by starts killed long
-// ago where a file system cannot make a file without a name; Windows shows
-// them on a shared disk. The start that makes the day's note sweeps them;
-// what cannot be listed or removed waits for another day.
-void RemoveStaleCopies(const std::string& note) {
-  try {
-    for (const std::string& entry : FolderEntries()) {
-      if (IsStaleCopy(entry, note)) unlink(entry.c_str());
-    }
-  } catch (const NoteError&) {  // another day's start sweeps them
-  }
-}
-
 // The name under which /proc shows our open file `fd`, a name it can be
 // linked by.
 std::string SelfPath(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
@@ -178,6 +157,26 @@ int WriteAll(int fd, const std::string& text) {
     left -= static_cast<std::size_t>(written);
   }
   return 0;
+}
+
+// Reads from `fd` to its end, or past `limit` bytes; 0, or the system's
+// reason why not.
+int ReadAtMost(int fd, std::size_t limit, std::string& bytes) {
+  bytes.assign(limit + 1, '\0');
+  std::size_t size = 0;
+  while (size <= limit) {
+    const ssize_t got = read(fd, &bytes[size], bytes.size() - size);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return errno;
+    if (got == 0) break;
+    size += static_cast<std::size_t>(got);
+  }
+  bytes.resize(size);
+  return 0;
+}
+
+bool SameFile(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
 // Holds back every signal that can be held, so that an unfinished copy with
@@ -272,7 +271,6 @@ class PosixPendingNote : public PendingNote {
     if (refused && !WriteUnderTheName()) return;
     if (temporary_.empty()) held_.reset();
     SyncFolder();
-    RemoveStaleCopies(name_);
   }
 
   void Discard() override {
@@ -435,34 +433,77 @@ std::string PosixHost::FolderName() { return CurrentFolder(); }
 std::vector<std::string> PosixHost::ListEntries() { return FolderEntries(); }
 
 TemplateText PosixHost::ReadTemplate(const std::string& name, std::size_t limit) {
+  // A link is followed only when its owner is the user or the folder's
+  // owner, the rule the kernel applies in sticky folders, here on every
+  // folder; it must still be the same link once the file is open.
+  struct stat link {}, folder {}, status {};
+  const bool is_link = lstat(name.c_str(), &link) == 0 && S_ISLNK(link.st_mode);
+  if (is_link && link.st_uid != geteuid() &&
+      (stat(".", &folder) != 0 || link.st_uid != folder.st_uid)) {
+    return {"", "is a link that another user made"};
+  }
   // O_NONBLOCK: a FIFO opens at once, and is then refused as no file.
   const int fd = open(name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  struct stat status {};
   if (fd < 0) {
     if (errno != ENOENT) return {"", std::string("cannot be read: ") + std::strerror(errno)};
     return {"", lstat(name.c_str(), &status) == 0 ? "is a link to nothing" : ""};
   }
   TemplateText text;
-  std::string bytes(limit + 1, '\0');
-  std::size_t size = 0;
-  if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+  const std::string too_large = "is larger than " + std::to_string(limit / 1024) + " KiB";
+  if (is_link && (lstat(name.c_str(), &status) != 0 || !SameFile(status, link))) {
+    text.problem = "changed as it was read";
+  } else if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
     text.problem = S_ISDIR(status.st_mode) ? "is a folder" : "is not a regular file";
   } else if (static_cast<std::uintmax_t>(status.st_size) > limit) {
-    text.problem = "is larger than " + std::to_string(limit / 1024) + " KiB";
-  } else {
+    text.problem = too_large;
+  } else if (const int error = ReadAtMost(fd, limit, text.bytes)) {
     // Read to the end, whatever size it had when it was looked at.
-    while (size <= limit) {
-      const ssize_t got = read(fd, &bytes[size], bytes.size() - size);
-      if (got < 0 && errno == EINTR) continue;
-      if (got < 0) text.problem = std::string("cannot be read: ") + std::strerror(errno);
-      if (got <= 0) break;
-      size += static_cast<std::size_t>(got);
-    }
-    if (size > limit) text.problem = "is larger than " + std::to_string(limit / 1024) + " KiB";
-    if (text.problem.empty()) text.bytes = bytes.substr(0, size);
+    text.problem = std::string("cannot be read: ") + std::strerror(error);
+  } else if (text.bytes.size() > limit) {
+    text.problem = too_large;
   }
+  if (!text.problem.empty()) text.bytes.clear();
   close(fd);
   return text;
+}
+
+bool PosixHost::IsNoteFile(const std::string& name) {
+  struct stat status {};
+  return stat(name.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+}
+
+// A start writes its copy within a second, unless the disk stalls, and
+// gives it the note's name at once: a copy unwritten for a day is no running
+// start's. The day the copy is for tells nothing of that (any day's note can
+// be made today). Should a sweep take a copy at the very instant its start
+// sets its time back to the note's day, before naming it, that start still
+// writes the note from what it holds.
+void PosixHost::RemoveLeftCopy(const std::string& name, const std::string& content) {
+  constexpr Seconds kLeftFor = 24 * 60 * 60;
+  Seconds now = 0;
+  try {
+    now = Now();
+  } catch (const ClockError&) {
+    return;
+  }
+  struct stat entry {}, status {};
+  if (lstat(name.c_str(), &entry) != 0 || !S_ISREG(entry.st_mode) || entry.st_uid != geteuid() ||
+      entry.st_mtime > now - kLeftFor ||
+      static_cast<std::uintmax_t>(entry.st_size) > content.size()) {
+    return;
+  }
+  const int fd = open(name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return;
+  std::string bytes;
+  const bool same = fstat(fd, &status) == 0 && SameFile(status, entry) &&
+                    ReadAtMost(fd, content.size(), bytes) == 0 &&
+                    content.compare(0, bytes.size(), bytes) == 0;
+  close(fd);
+  // Still the entry that was read, and no more than it was.
+  if (same && lstat(name.c_str(), &status) == 0 && SameFile(status, entry) &&
+      status.st_size == entry.st_size) {
+    unlink(name.c_str());
+  }
 }
 
 // A note shorter than its header that is only seconds old is being written

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "daynote/host.h"
+#include "daynote/quoting.h"
 
 namespace daynote {
 
@@ -27,11 +28,6 @@ struct Opener {
 // The current folder's path; none, errno saying why, when it has none any
 // more (it was removed) or a folder above it cannot be read.
 std::optional<std::string> CurrentFolderPath();
-
-// A name as messages show it, quoted as coreutils quotes names: 'name';
-// "name" when it holds a ' and nothing a shell expands in double quotes;
-// else 'it'\''s'.
-std::string Quoted(const std::string& name);
 
 // The opener was ended by `signal`, or the shell running it said so.
 class OpenerEnded : public OpenerError {
@@ -53,6 +49,8 @@ class PosixHost : public DayNoteHost {
   std::optional<std::tm> LocalTime(Seconds time) override;
   std::optional<std::string> FindEntry(const std::string& name) override;
   std::vector<std::string> ListEntries() override;
+  bool IsNoteFile(const std::string& name) override;
+  void RemoveLeftCopy(const std::string& name, const std::string& content) override;
   TemplateText ReadTemplate(const std::string& name, std::size_t limit) override;
   std::unique_ptr<PendingNote> CreatePending(const std::string& name) override;
   void AwaitNote(const std::string& name, std::size_t header_size) override;

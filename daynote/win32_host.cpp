@@ -427,6 +427,24 @@ std::vector<std::string> Win32Host::ListEntries() {
   return names;
 }
 
+bool Win32Host::IsNoteFile(const std::string& name) {
+  const std::wstring path = ExactPath(name);
+  DWORD attributes = GetFileAttributesW(path.c_str());
+  // A link's own attributes say nothing of what it leads to; a link to
+  // nothing cannot be opened.
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    const HANDLE file = CreateFileW(path.c_str(), 0,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    BY_HANDLE_FILE_INFORMATION information{};
+    const bool described =
+        file != INVALID_HANDLE_VALUE && GetFileInformationByHandle(file, &information);
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    attributes = described ? information.dwFileAttributes : INVALID_FILE_ATTRIBUTES;
+  }
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 TemplateText Win32Host::ReadTemplate(const std::string& name, std::size_t limit) {
   // Links are followed; a folder opens too (backup semantics), to be told
   // as one.

@@ -27,6 +27,7 @@ class Win32Host : public DayNoteHost {
   std::optional<std::tm> LocalTime(Seconds time) override;
   std::optional<std::string> FindEntry(const std::string& name) override;
   std::vector<std::string> ListEntries() override;
+  bool IsNoteFile(const std::string& name) override;
   TemplateText ReadTemplate(const std::string& name, std::size_t limit) override;
   std::unique_ptr<PendingNote> CreatePending(const std::string& name) override;
   void Open(const std::string& name) override;

@@ -39,6 +39,7 @@ class Host : public daynote::DayNoteHost {
   std::string line_end = "\n";
   daynote::TemplateText template_text;        // what ReadTemplate gives
   std::vector<std::string> templates_read;    // the names it was asked for, with their limits
+  std::vector<std::string> swept;             // the copies RemoveLeftCopy was asked to remove
 
   std::string LineEnd() const override { return line_end; }
   std::string FolderName() override { return "/fake"; }
@@ -75,6 +76,14 @@ class Host : public daynote::DayNoteHost {
     std::vector<std::string> names;
     for (const auto& entry : entries) names.push_back(entry.first);
     return names;
+  }
+
+  bool IsNoteFile(const std::string& name) override { return entries.at(name).kind == Kind::File; }
+
+  // Removes what the start asked for, when it holds the start of `content`.
+  void RemoveLeftCopy(const std::string& name, const std::string& content) override {
+    swept.push_back(name);
+    if (content.compare(0, entries.at(name).content.size(), entries.at(name).content) == 0) entries.erase(name);
   }
 
   daynote::TemplateText ReadTemplate(const std::string& name, std::size_t limit) override {

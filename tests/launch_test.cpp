@@ -97,7 +97,11 @@ TEST(CommandLine, ReadsEveryFormAndNamesWhatIsWrong) {
       {"--pa=me", "misused: option '--path' takes no argument"},
       {"-pxV", "misused: unknown option '-x'"},
       {"--frobnicate", "misused: unknown option '--frobnicate'"},
+      {"--=x", "misused: unknown option '--=x'"},
       {"-- -x two", "misused: extra operand 'two'"},
+      {"-- x it's", "misused: extra operand \"it's\""},
+      {"-d x'$y", "misused: invalid date 'x'\\''$y': give YYYY-MM-DD, today, yesterday, tomorrow, "
+                  "+N or -N"},
       {"--next --prev -d 0 x y", "misused: options '--previous' and '--next' cannot be given together"},
   };
   for (const auto& [words, expected] : cases) EXPECT_EQ(Described(words), expected) << words;
@@ -161,8 +165,14 @@ TEST_F(LaunchTest, ThePreviousAndNextNotesAreTheNearestRealNotes) {
 
   host.readings = {fake::AtUtc(2026, 12, 8)};
   for (const std::string& name : names) host.entries[name] = fake::Entry{};
+  const std::map<std::string, fake::Kind> no_notes = {
+      {"2026_12_06.txt", fake::Kind::Symlink}, {"2026_12_07.txt", fake::Kind::Directory},
+      {"2026_12_09.txt", fake::Kind::Fifo}};  // the fake's link leads nowhere
+  for (const auto& [name, kind] : no_notes) host.entries[name] = fake::Entry{kind, ""};
   const daynote::NoteRequest previous{{}, Neighbour::kPrevious};
   EXPECT_EQ(daynote::MakeNote(host, previous).name, "2026_12_05.txt");
+  EXPECT_EQ(daynote::MakeNote(host, daynote::NoteRequest{{}, Neighbour::kNext}).name, "2026_12_10.txt");
+  for (const auto& no_note : no_notes) host.entries.erase(no_note.first);
   host.entries.erase("2026_12_01.txt"), host.entries.erase("2026_12_05.TXT");
   host.entries.erase("2026_12_05.txt");
   try {
@@ -184,11 +194,23 @@ TEST_F(LaunchTest, ANewNoteIsItsHeaderAndThenTheTemplate) {
   EXPECT_TRUE(daynote::MakeNote(host).warnings.empty());
   EXPECT_EQ(host.entries[kName].content, "2002/09/14   Saturday\r\n\r\n- [ ] plan\n\nline two");
   EXPECT_EQ(host.templates_read, std::vector<std::string>{"template.txt 65536"});
+  // The start that made it sweeps copies left behind, each checked against what a start writes
+  // for the copy's day with today's template; other names are not the host's to judge.
+  host.entries = {{".2002_09_01.txt.quorvin-k3x9qa", {fake::Kind::File, "2002/09/01   Sunday\r\n\r\n- ["}},
+                  {".2002_09_02.txt.quorvin-000000", {fake::Kind::File, "2002/09/02   Monday\r\n\r\nmine"}},
+                  {".2002_09_03.txt.k3x9qa", {fake::Kind::File, ""}},
+                  {".2002_09_03.TXT.quorvin-k3x9qa", {fake::Kind::File, ""}}};
+  const daynote::ChosenNote made = daynote::MakeNote(host);
+  EXPECT_EQ(host.swept, (std::vector<std::string>{".2002_09_01.txt.quorvin-k3x9qa",
+                                                  ".2002_09_02.txt.quorvin-000000"}));
+  EXPECT_EQ(host.entries.size(), 4u);
+  daynote::MakeNote(host);  // a start that finds the note sweeps nothing
+  EXPECT_EQ(host.swept.size(), 2u);
   host.entries.clear();
   host.template_text = {"", "is larger than 64 KiB"};
   EXPECT_EQ(daynote::MakeNote(host).warnings,
-            std::vector<std::string>{
-                "2002_09_14.txt was made with its header alone: template.txt is larger than 64 KiB"});
+            std::vector<std::string>{"'2002_09_14.txt' was made with its header alone: "
+                                     "'template.txt' in /fake is larger than 64 KiB"});
   EXPECT_EQ(host.entries[kName].content, "2002/09/14   Saturday\r\n\r\n");
 }
 
@@ -269,17 +291,20 @@ TEST(NoteError, NamesTheStepTheNoteTheFolderAndTheReasonAndAFailedCleanUp) {
                ".2002_09_14.txt.k3x9qa in /home/ann/notes: Input/output error");
 }
 
-// 1: a CopyName name of a note of a day before yesterday; 0: not, or of another shape or calendar.
-TEST(IsStaleCopy, OnlyACopyOfANoteOfADayBeforeYesterday) {
+// The day a copy is for, or "-": only a CopyName name of a note's own spelling has one.
+TEST(CopiedDay, OnlyACopyNameOfANoteHasADay) {
   std::istringstream cases(
-      "1 .2026_12_05.txt.k3x9qa 2026_12_07.txt 1 .2024_02_28.txt.0z0z0z 2024_03_01.txt 1 .2026_12_30.txt.000000 "
-      "2027_01_01.txt 0 .2026_12_31.txt.k3x9qa 2027_01_01.txt 0 .2024_02_29.txt.k3x9qa 2024_03_01.txt 0 "
-      ".2026_12_08.txt.k3x9qa 2026_12_07.txt 0 .2026_12_05.txt.k3x9q 2026_12_07.txt 0 .2026_12_05.txt.K3X9QA "
-      "2026_12_07.txt 0 2026_12_05.txt.k3x9qa 2026_12_07.txt 0 .2026_12_05.TXT.k3x9qa 2026_12_07.txt 0 "
-      ".2026_11_31.txt.k3x9qa 2026_12_07.txt 0 .2026_12_05.txt.k3x9q{ 2026_12_07.txt 0 .2026_12_05.txt./3x9qa "
-      "2026_12_07.txt 0 .2026_12_05.txt_k3x9qa 2026_12_07.txt 0 .2026_12_05.txt.k3x9qa today.txt");
-  for (std::string stale, entry, note; cases >> stale >> entry >> note;) {
-    EXPECT_EQ(daynote::IsStaleCopy(entry, note), stale == "1") << entry << " " << note;
+      "2026-12-05 .2026_12_05.txt.quorvin-k3x9qa 2024-02-29 .2024_02_29.txt.quorvin-0z0z0z "
+      "- .2026_12_05.txt.k3x9qa - .2026_12_05.txt.quorvin-k3x9q - .2026_12_05.txt.quorvin-K3X9QA "
+      "- 2026_12_05.txt.quorvin-k3x9qa - .2026_12_05.TXT.quorvin-k3x9qa - .2026_11_31.txt.quorvin-k3x9qa "
+      "- .2026_12_05.txt.quorvin-k3x9q{ - .2026_12_05.txt.quorvin-/3x9qa - .2026_12_05.txt.quorvin_k3x9qa "
+      "- .2026_12_05.txt.Quorvin-k3x9qa - ..quorvin-k3x9qa - .x.quorvin-k3x9qa - .2026_12_05.txt.backup");
+  for (std::string day, entry; cases >> day >> entry;) {
+    const std::optional<daynote::Date> copied = daynote::CopiedDay(entry);
+    EXPECT_EQ(copied ? daynote::IsoDate(*copied) : "-", day) << entry;
+  }
+  for (const std::uint64_t seed : {std::uint64_t{0}, std::uint64_t{35}, ~std::uint64_t{0}}) {
+    EXPECT_EQ(daynote::CopiedDay(daynote::CopyName("2026_12_05.txt", seed)), (daynote::Date{2026, 12, 5}));
   }
 }
 

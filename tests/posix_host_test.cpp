@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -110,8 +111,13 @@ TEST_F(PosixHostFolder, FindsEveryKindOfEntryWithoutFollowingOrBlocking) {
   ASSERT_EQ(symlink("nowhere/at/all", "dangling.txt"), 0);
   ASSERT_EQ(mkfifo("fifo.txt", 0644), 0);  // opening it would block until a writer came
   ASSERT_EQ(close(open("hidden.TXT", O_CREAT | O_WRONLY, 0644)), 0);
-  for (const std::string name : {"dir.txt", "dangling.txt", "fifo.txt", "hidden.TXT"})
+  ASSERT_EQ(symlink("hidden.TXT", "link.txt"), 0);
+  std::string notes;  // only a regular file, or a link to one, can be a note
+  for (const std::string name : {"dir.txt", "dangling.txt", "fifo.txt", "hidden.TXT", "link.txt"}) {
     EXPECT_EQ(host_.FindEntry(name), name);
+    if (host_.IsNoteFile(name)) notes += name + " ";
+  }
+  EXPECT_EQ(notes, "hidden.TXT link.txt ");
   EXPECT_EQ(host_.FindEntry("hidden.txt"), std::string("hidden.TXT"));
 }
 
@@ -150,7 +156,7 @@ TEST_F(PosixHostFolder, ACopyIsUnseenUntilSavedAndNeverReplacesAnEntry) {
 TEST_F(PosixHostFolder, AHiddenNameLeftBesideAWholeNoteIsAWarning) {
   if (access("/proc/self/fd", F_OK) == 0 || std::system("chattr +a .") != 0) GTEST_SKIP();
   const daynote::ChosenNote note = daynote::MakeNote(host_);
-  const std::string listing = Listing(), copy = listing.substr(0, note.name.size() + 8);
+  const std::string listing = Listing(), copy = listing.substr(0, note.name.size() + 16);
   EXPECT_EQ(listing, copy + " " + note.name + " ");
   // The note was linked, not written again under its name.
   EXPECT_TRUE(std::filesystem::equivalent(copy, note.name));
@@ -172,11 +178,41 @@ TEST_F(PosixHostFolder, ReadsATemplateOnlyFromARegularFileWithinTheLimit) {
       {"mkdir t", "", "is a folder"},
       {"ln -s gone t", "", "is a link to nothing"},
       {"ln -s t t", "", "cannot be read: Too many levels of symbolic links"},
+      // Another user's link is not followed, unless that user owns the folder.
+      {"printf x > d && ln -s d t && chown -h 65534 t", "", "is a link that another user made"},
+      {"ln -s gone t && chown -h 65534 t", "", "is a link that another user made"},
+      {"printf x > d && ln -s d t && chown -h 65534 t . && chmod 1777 .", "x", ""},
   };
   for (const auto& [make, bytes, problem] : cases) {
-    ASSERT_EQ(std::system((std::string("rm -rf t d && ") + make).c_str()), 0) << make;
+    if (std::strstr(make, "chown") && geteuid() != 0) continue;  // only root gives links away
+    ASSERT_EQ(std::system((std::string("rm -rf t d && chown 0 . && ") + make).c_str()), 0) << make;
     const daynote::TemplateText text = host_.ReadTemplate("t", 65536);
     EXPECT_EQ(std::tie(text.bytes, text.problem), std::tie(bytes, problem)) << make;
+  }
+}
+
+// A copy is removed only when it is an unchanged day-old regular file of the user's, holding the
+// start of what a start writes for its day; anything else stays, silently.
+TEST_F(PosixHostFolder, RemovesOnlyAnOwnDayOldCopyHoldingTheStartOfANote) {
+  const std::string content = "2002/09/14   Saturday\n\n- [ ]";
+  const std::tuple<const char*, daynote::Seconds, bool> cases[] = {
+      {"printf '2002/09/14   Sat' > c", 2 * 86400, true},
+      {": > c", 86400 + 60, true},
+      {"printf '2002/09/14   Saturday\\n\\n- [ ]' > c", 2 * 86400, true},
+      {"printf '2002/09/14   Sat' > c", 86400 - 60, false},
+      {"printf '2002/09/14   Saturday\\n\\n- [ ]x' > c", 2 * 86400, false},
+      {"printf 'my words' > c", 2 * 86400, false},
+      {"printf '2002' > c && chown 65534 c", 2 * 86400, false},
+      {"printf '2002' > d && ln -s d c", 2 * 86400, false},
+      {"mkfifo c", 2 * 86400, false},
+      {"mkdir c", 2 * 86400, false},
+  };
+  for (const auto& [make, age, removed] : cases) {
+    if (std::strstr(make, "chown") && geteuid() != 0) continue;
+    ASSERT_EQ(std::system((std::string("rm -rf c d && ") + make).c_str()), 0) << make;
+    FixedClockHost later(time(nullptr) + age);
+    later.RemoveLeftCopy("c", content);
+    EXPECT_EQ(Listing().find("c ") == std::string::npos, removed) << make;
   }
 }
 

@@ -62,7 +62,18 @@ XFSZ:IGN;fsync 3;renameat2 .copy $today NOREPLACE;SETMASK [];XFSZ:DFL;$synced:$t
 check "with no rename that refuses to replace, the note is linked, not also made; a second hidden name goes too" same "$(rm "$today"
   calls "$quorvin" -e inject=renameat2:error=EINVAL -e inject=unlink:error=EPERM:when=1 | grep -o '\(link\|openat\)[^;]*;' |
   tr -d '\n'):$(ls -A)" "$template;openat . O_TMPFILE = 3;openat .copy O_CREAT|O_EXCL|O_NOFOLLOW = 3;link .copy .copy;\
-link .copy $today;openat . O_DIRECTORY = 4;openat . O_NONBLOCK|O_DIRECTORY = 4;:$today"
+link .copy $today;openat . O_DIRECTORY = 4;openat . O_NONBLOCK|O_DIRECTORY = 3;:$today"
+# A start killed at its flush leaves its copy, which goes with a start once it is two days old; one held at its flush
+# keeps its copy through starts for other days meanwhile, and then gives the note its name by it.
+mkdir left held && (cd left && strace -qq -o /dev/null -e inject=fsync:signal=KILL:when=1 "$quorvin"; ls -A > ../left.was
+  touch -d '2 days ago' .??* && "$quorvin" -d +1 -p > /dev/null; check "a killed start's copy two days old goes with the next start" \
+  same "$(sed 's/-.*//' ../left.was):$(ls -A)" ".$today.quorvin:$(date -d tomorrow +%Y_%m_%d).txt")
+cd held || exit 1; strace -o "$scratch/held" -e trace=fsync,renameat2 -e inject=fsync:signal=STOP:when=1 sh -c 'echo $$ > ../held.pid; exec "$0" -p' \
+  "$quorvin" > /dev/null & for _ in $(seq 100); do grep -qs 'stopped by SIGSTOP' "$scratch/held" && break; sleep 0.05; done
+"$quorvin" -d +5 -p > /dev/null && "$quorvin" -d -5 -p > /dev/null; copy=$(ls -A | grep quorvin-); kill -CONT "$(cat ../held.pid)"; wait $!
+check "a held start's copy outlives starts for other days; it names the note" same "$?:${copy%-*}:$(grep -c "\"$copy\", AT_FDCWD, \"$today\", \
+RENAME_NOREPLACE) = 0" "$scratch/held"):$(ls -A | xargs)" "0:.$today.quorvin:1:$(date -d '5 days ago' +%Y_%m_%d).txt $today $(date -d '5 days' +%Y_%m_%d).txt"
+cd ..
 message=$( (ulimit -f 0 && mkdir limited && cd limited && "$quorvin" 2>&1) | cat)
 check "without /proc too, past the file size limit the start says so" same "$message:$(ls -A limited)" \
   "quorvin: cannot write '$today' in '$scratch/no-proc/limited': File too large:"

@@ -24,7 +24,7 @@ fresh calls
 if [ -z "${QUORVIN_SANITIZED:-}" ]; then  # a sanitized build makes calls of its own, and no strace
 check "a start's calls in order" same "$(calls "$quorvin" <&- 2>&-)" "0;openat /dev/null RD;openat \
 /dev/null WR = 2;$template;openat . O_TMPFILE = 3;XFSZ:IGN;write 3;XFSZ:DFL;fsync 3;linkat /proc/self/fd/3 $today;$synced"
-check "where the note exists, a start lists nothing and writes nothing: it opens the note" same "$(calls "$quorvin")" "0;${synced#*close 3;}"
+check "where the note exists, a start lists nothing and writes nothing: it opens the note" same "$(calls "$quorvin")" "0;${synced#*O_DIRECTORY = 3;close 3;}"
 check "where no link is made, the note is made under its name, then flushed, then its folder" \
   same "$(rm "$today"; calls "$quorvin" -e inject=linkat:error=EPERM)" "0;$template;openat . O_TMPFILE = 3;XFSZ:IGN;write 3;\
 XFSZ:DFL;fsync 3;linkat /proc/self/fd/3 $today EPERM;XFSZ:IGN;BLOCK ~[XFSZ RTMIN RT_1];openat $today \
@@ -128,14 +128,21 @@ missing-folder|"$quorvin" ''|1:quorvin: cannot use folder '': No such file or di
 path-unwritable|timeout 5 "$quorvin" --path >&-|1:$cannot_write Bad file descriptor:f $today,:$header||:
 version-unwritable|timeout 5 "$quorvin" --version > /dev/full|1:$cannot_write No space left on device:::
 yesterday|"$quorvin" -d yesterday|0::f $yesterday,:$yesterday_header||:$scratch/yesterday/$yesterday
-previous|touch 2026_02_30.txt 9999_12_31.txt "$yesterday".bak 2001_01_01.TXT 2026_01_01.doc && "$quorvin" --previous --date \
-tomorrow -p|0:$scratch/previous/2001_01_01.TXT:f 2001_01_01.TXT,f 2026_01_01.doc,f 2026_02_30.txt,f $yesterday.bak,f 9999_12_31.txt,::
+previous|touch 2026_02_30.txt 9999_12_31.txt "$yesterday".bak 2001_01_01.TXT 2026_01_01.doc && mkfifo $yesterday && ln -s gone \
+2002_01_01.txt && "$quorvin" --previous --date tomorrow -p|0:$scratch/previous/2001_01_01.TXT:f 2001_01_01.TXT,f 2026_01_01.doc,f 2026_02_30.txt,\
+f $yesterday.bak,f 9999_12_31.txt,l 2002_01_01.txt,p $yesterday,::
+next-over|mkdir 2001_01_02.txt && mkfifo 2001_01_03.txt && ln -s gone 2001_01_04.txt && touch 2001_01_05.txt && "$quorvin" --next -d \
+2001-01-01 -p|0:$scratch/next-over/2001_01_05.txt:d 2001_01_02.txt,f 2001_01_05.txt,l 2001_01_04.txt,p 2001_01_03.txt,::
 next|touch 9999_12_31.txt && "$quorvin" --next -d 9999-12-31|1:quorvin: no note after 9999-12-31 in '$scratch/next':f 9999_12_31.txt,::
 template|printf 'a\r\nb' > ../t && ln -s ../t template.txt && "$quorvin"|0::f $today,l template.txt,:$header||a$cr|b:$scratch/template/$today
-fifo-template|mkfifo template.txt && "$quorvin"|0:quorvin: warning: $today was made with its header alone: template.txt is not \
-a regular file:f $today,p template.txt,:$header||:$scratch/fifo-template/$today
-large-template|head -c 65537 /dev/zero > ../large && ln -s ../large template.txt && "$quorvin"|0:quorvin: warning: $today was \
-made with its header alone: template.txt is larger than 64 KiB:f $today,l template.txt,:$header||:$scratch/large-template/$today
+fifo-template|mkfifo template.txt && "$quorvin"|0:quorvin: warning: '$today' was made with its header alone: 'template.txt' in \
+'$scratch/fifo-template' is not a regular file:f $today,p template.txt,:$header||:$scratch/fifo-template/$today
+large-template|head -c 65537 /dev/zero > ../large && ln -s ../large template.txt && "$quorvin"|0:quorvin: warning: '$today' was \
+made with its header alone: 'template.txt' in '$scratch/large-template' is larger than 64 KiB:f $today,l template.txt,:$header||:$scratch/large-template/$today
+sticky|printf secret > ../secret && chmod 1777 . && ln -s ../secret template.txt && chown -h 65534 template.txt && "$quorvin"|0:quorvin: warning: '$today' was made \
+with its header alone: 'template.txt' in '$scratch/sticky' is a link that another user made:f $today,l template.txt,:$header||:$scratch/sticky/$today
+setgid|chmod 2777 . && ln -s ../secret template.txt && chown -h 65534 template.txt && "$quorvin"|0:quorvin: warning: \
+'$today' was made with its header alone: 'template.txt' in '$scratch/setgid' is a link that another user made:f $today,l template.txt,:$header||:$scratch/setgid/$today
 CASES
 
 fresh readonly-parent && mkdir sub && cd sub && chattr +i . 2>/dev/null &&
@@ -240,8 +247,16 @@ CASES
 gone="--app-name=Quorvin|--icon=quorvin|--|Quorvin|cannot use folder 'gone': No such file or directory|" && "$quorvin" gone 2> /dev/null
 on_terminal '"$quorvin" missing 3>&-' > /dev/null; "$quorvin" gone 2> /dev/null; for _ in $(seq 50); do [ "$(wc -l < "$RECORD.notified")" -ge 2 ] && break; sleep 0.1; done
 check "in a graphical session a failure is a notification where stderr is no terminal" same "$(cat "$RECORD.notified")" "$gone"$'\n'"$gone"
-fresh sweep && touch ".$(date -d '2 days ago' +%Y_%m_%d).txt.k3x9qa" "${last=.$(date -d yesterday +%Y_%m_%d).txt.k3x9qa}" .$today.k3x9qa
-"$quorvin"; check "a start making the note removes only copies of notes before yesterday's" same "$?:$(LC_ALL=C ls -A | xargs)" "0:$last .$today.k3x9qa $today"
+# Every copy here is old enough to have been left behind: starts that make a note (today's, tomorrow's, in 5 days)
+# or find one remove only the copy that is provably a killed start's (its name, the start of its day's note, the
+# user's own), never a look-alike: another name, other bytes, owner or kind.
+fresh sweep && d=.${today%.txt} && printf '%s\n' "$header" > "$d.txt.quorvin-left01" && touch "$d.txt.backup" "$d.TXT.quorvin-left02" \
+  "$d.txt.k3x9qa" && printf '%s\n\nmine' "$header" > "$d.txt.quorvin-mine01" && cp "$d.txt.quorvin-left01" "$d.txt.quorvin-nobody" &&
+  chown 65534 "$d.txt.quorvin-nobody" && ln -s "$d.txt.quorvin-left01" "$d.txt.quorvin-link01" && mkfifo "$d.txt.quorvin-fifo01" &&
+  touch -h -d '3 days ago' .??* && for day in "" "-d tomorrow" "-d +5" ""; do "$quorvin" $day -p > /dev/null; done
+check "a start making a note removes only a copy a killed start left" same "$?:$(LC_ALL=C ls -A | xargs)" "0:$d.TXT.quorvin-left02 \
+$d.txt.backup $d.txt.k3x9qa $d.txt.quorvin-fifo01 $d.txt.quorvin-link01 $d.txt.quorvin-mine01 $d.txt.quorvin-nobody $(for n in 0 1 5; do
+  date -d "$n days" +%Y_%m_%d.txt; done | xargs)"
 
 fresh crowds
 check_crowds "$quorvin" 5 40
