@@ -283,7 +283,7 @@ said_once "/?" "$notes" "Quorvin [options] [folder]Opens today's note (YYYY_MM_D
 said_once "--version" "$notes" "Quorvin 1.0.0.1Copyright (C) 2026 Quorvin. MIT licence." 0 -V
 check "answers and refusals make nothing" same "$(ls "$notes" | wc -l)" 5
 fresh "dangling template" && ln -s nowhere template.txt && said_once "a template that leads nowhere" "$folder" \
-  "$today was made with its header alone: template.txt is a link to nothing." 0
+  "'$today' was made with its header alone: 'template.txt' in $(windows_path "$folder") is a link to nothing." 0
 check "a template that leads nowhere is said before the note, made whole, opens" same "$(recorded):$(cat "$today")" \
   "$(windows_path "$folder/$today"):$(crlf_header)"
 
