@@ -118,8 +118,10 @@ class DayNoteHost {
   // it must be a regular file of the user running this start, unchanged
   // for a day, holding the first bytes of `content` (what a start writes
   // for its day). Never fails: what is not removed waits for another start.
-  // Hosts whose copies vanish with the start that made them sweep nothing.
   virtual void RemoveLeftCopy(const std::string& /*name*/, const std::string& /*content*/) {}
+  // Whether a start can leave copies that RemoveLeftCopy sweeps: hosts whose
+  // copies vanish with the start that made them list nothing for them.
+  virtual bool SweepsLeftCopies() const { return false; }
 
   // The regular file `name` of the current folder, a link to one included,
   // if it holds at most `limit` bytes. Never blocks (on a FIFO, say); none

@@ -173,7 +173,7 @@ ChosenNote MakeNote(DayNoteHost& host, const SettledRequest& request) {
   } else {
     const TemplateText added = host.ReadTemplate(kTemplateName, kTemplateLimit);
     SaveNewNote(host, NewNoteContent(host, request.day, name, added, note.warnings), note);
-    SweepLeftCopies(host, added.bytes);
+    if (host.SweepsLeftCopies()) SweepLeftCopies(host, added.bytes);
   }
   // Another spelling is an entry stored as such, never one being written.
   if (note.name == name) host.AwaitNote(name, HeaderText(host, request.day).size());

@@ -51,6 +51,7 @@ class PosixHost : public DayNoteHost {
   std::vector<std::string> ListEntries() override;
   bool IsNoteFile(const std::string& name) override;
   void RemoveLeftCopy(const std::string& name, const std::string& content) override;
+  bool SweepsLeftCopies() const override { return true; }
   TemplateText ReadTemplate(const std::string& name, std::size_t limit) override;
   std::unique_ptr<PendingNote> CreatePending(const std::string& name) override;
   void AwaitNote(const std::string& name, std::size_t header_size) override;

@@ -86,6 +86,8 @@ class Host : public daynote::DayNoteHost {
     if (content.compare(0, entries.at(name).content.size(), entries.at(name).content) == 0) entries.erase(name);
   }
 
+  bool SweepsLeftCopies() const override { return true; }
+
   daynote::TemplateText ReadTemplate(const std::string& name, std::size_t limit) override {
     templates_read.push_back(name + " " + std::to_string(limit));
     return template_text;

@@ -50,7 +50,7 @@ own_calls() {  # the exit status, then the calls, each ending ";"
   awk 'NR == 1 { own = substr($0, 1, index($0, ":")) }  # its first thread; a desktop process it starts is at 004 too
   index($0, own) != 1 { next }
   / ret=004/ && /:Call / {
-    thread = substr($0, 1, index($0, ":")); sub(/^[^:]*:Call [^.]*\./, ""); sub(/\) ret=.*/, ""); sub(/[0-9a-f]+ L".*\\\\/, ""); sub(/\.[a-z0-9]+"/, ".*")
+    thread = substr($0, 1, index($0, ":")); sub(/^[^:]*:Call [^.]*\./, ""); sub(/\) ret=.*/, ""); sub(/[0-9a-f]+ L".*\\\\/, ""); sub(/\.(quorvin-)?[a-z0-9]+"/, ".*")
     n = split(substr($0, index($0, "(") + 1), args, ","); call = substr($0, 1, index($0, "("))
     for (i = 1; i <= n; i++) call = call (i > 1 ? "," : "") (i == 1 && args[i] in handle ? handle[args[i]] : \
       args[i] ~ /^00(0[1-9a-f]|[1-9a-f])/ || (i == 4 && call ~ /SetInformation|SetFileInformation/) ? "*" : args[i])
@@ -271,6 +271,7 @@ check "yesterday's note is headed as on that day; nothing else made" same "$(cat
   "$(printf '%s\r\n\r\n- [ ] plan' "$yesterday_header"):5"
 said_once "no note before 2001" "$notes" "No note before 2001-01-01 in $(windows_path "$notes")." 1 --previous -d 2001-01-01
 said_once "a missing folder" "$notes" "Cannot use folder \"missing\": File not found." 1 missing
+said_once "a pattern, taken as a name" "$notes" "Cannot use folder \"*\": Invalid name." 1 '*'
 long=$(printf 'm%.0s' $(seq 3000))
 said_once "a missing folder of 3000 characters" "$notes" "Cannot use folder \"${long:0:35}..." 1 -d +2 "$long"
 check "a missing folder of 3000 characters is said in a box no taller than the screen" \
@@ -279,7 +280,7 @@ said_once "--path" "$notes" "Option '--path' prints the note's path, and Quorvin
 shows how to start it." 64 --path
 said_once "a day that is not there" "$notes" "Invalid date '2023-02-29': the calendar has no such day.Quorvin /? shows \
 how to start it." 64 -d 2023-02-29
-said_once "/?" "$notes" "Quorvin [options] [folder]Opens today's note (YYYY_MM_DD.txt) in the folder given..." 0 /?
+said_once "/?" "$notes" "Quorvin [options] [folder]Opens today's note (YYYY_MM_DD.txt) in the folder given..." 0 '/?'
 said_once "--version" "$notes" "Quorvin 1.0.0.1Copyright (C) 2026 Quorvin. MIT licence." 0 -V
 check "answers and refusals make nothing" same "$(ls "$notes" | wc -l)" 5
 fresh "dangling template" && ln -s nowhere template.txt && said_once "a template that leads nowhere" "$folder" \
