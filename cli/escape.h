@@ -5,9 +5,10 @@
 
 namespace cli {
 
-// One line whatever the folder's name holds, and nothing a terminal could
-// take for a command: hidden characters, bytes that are not well-formed
-// UTF-8, and backslashes themselves, are shown escaped.
+// One line, and nothing a terminal could take for a command, whatever the
+// message holds. Names come quoted (Quoted), which shows each character that
+// would not show as itself; this is the net for any other text: a hidden
+// character or a byte that is not well-formed UTF-8 is shown as \xNN.
 std::string Escaped(const std::string& message);
 
 // Writes "quorvin: MESSAGE" on standard error as one escaped line, and shows

@@ -117,23 +117,24 @@ std::optional<Date> CopiedDay(const std::string& entry) {
   return day;
 }
 
-std::optional<std::string> NeighbourNote(const std::vector<std::string>& names, const Date& day,
-                                         Neighbour neighbour) {
+std::vector<std::string> NeighbourNotes(const std::vector<std::string>& names, const Date& day,
+                                        Neighbour neighbour) {
   const std::int64_t from = DaysFromDate(day);
   const bool before = neighbour == Neighbour::kPrevious;
-  std::optional<std::string> best;
-  std::int64_t best_days = 0;
+  // Twice the days away, one more for a spelling that is not the note's own
+  // ("2026_12_07.TXT" may stand beside the note where case matters).
+  std::vector<std::pair<std::int64_t, std::string>> found;
   for (const std::string& name : names) {
     const std::optional<Date> date = NoteDate(name);
     if (!date) continue;
-    const std::int64_t days = DaysFromDate(*date);
-    if (before ? days >= from : days <= from) continue;
-    const bool nearer = !best || (before ? days > best_days : days < best_days);
-    // Where case matters, "2026_12_07.TXT" may stand beside the note itself.
-    const bool own_spelling = best && days == best_days && name == NoteFileName(DayStamp(0, *date));
-    if (nearer || own_spelling) best = name, best_days = days;
+    const std::int64_t away = before ? from - DaysFromDate(*date) : DaysFromDate(*date) - from;
+    if (away > 0) found.emplace_back(away * 2 + (name.compare(name.size() - 4, 4, ".txt") != 0), name);
   }
-  return best;
+  std::sort(found.begin(), found.end());
+  std::vector<std::string> nearest;
+  nearest.reserve(found.size());
+  for (auto& entry : found) nearest.push_back(std::move(entry.second));
+  return nearest;
 }
 
 std::string NoteTitle(const NoteRequest& request) {
@@ -157,10 +158,8 @@ ChosenNote MakeNote(DayNoteHost& host, const SettledRequest& request) {
     const Date day = DateOf(request.day);
     // An entry named like a note that cannot be one (a folder, a FIFO, a
     // link to nothing) is passed over for the next nearest.
-    std::vector<std::string> names = host.ListEntries();
-    while (const std::optional<std::string> found = NeighbourNote(names, day, request.neighbour)) {
-      if (host.IsNoteFile(*found)) return {*found, {}};
-      names.erase(std::find(names.begin(), names.end(), *found));
+    for (const std::string& found : NeighbourNotes(host.ListEntries(), day, request.neighbour)) {
+      if (host.IsNoteFile(found)) return {found, {}};
     }
     throw NoNoteError(std::string("no note ") + (before ? "before " : "after ") + IsoDate(day) +
                       " in " + host.FolderName());

@@ -54,10 +54,11 @@ struct SettledRequest {
 // How messages speak of the request's note: "today's note", or "the note".
 std::string NoteTitle(const NoteRequest& request);
 
-// The note a note's name belongs to among `names`: the newest before `day`,
-// or the oldest after it; of two spellings of one day, the note's own.
-std::optional<std::string> NeighbourNote(const std::vector<std::string>& names, const Date& day,
-                                         Neighbour neighbour);
+// The names among `names` of notes before `day`, the newest first, or of
+// notes after it, the oldest first; of two spellings of one day, the note's
+// own comes first.
+std::vector<std::string> NeighbourNotes(const std::vector<std::string>& names, const Date& day,
+                                        Neighbour neighbour);
 
 // Settles the request's day: today's from one reading of the clock (which
 // throws ClockError when it cannot be read as a date), or the day a DATE

@@ -179,6 +179,87 @@ bool SameFile(const struct stat& a, const struct stat& b) {
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
+// What OpenThroughOwnLinks found: the file open to read, or the reason not.
+struct OwnLinksOpened {
+  int fd = -1;
+  int error = 0;              // when fd is -1 and no link was refused
+  bool foreign = false;       // a link on the way is another user's
+  bool through_link = false;  // a link was followed on the way
+};
+
+// Opens `name` of the current folder to read, never blocking (a FIFO opens
+// at once). A link on the way, the name's own or one its target passes
+// through, is followed only when its owner is the user or the owner of the
+// folder holding it: the rule the kernel applies in sticky folders, here in
+// every folder, at every link. Each link is judged and read through one
+// handle, and each step opens what was judged, so that an entry swapped in
+// meanwhile is never followed unjudged.
+OwnLinksOpened OpenThroughOwnLinks(const std::string& name) {
+  OwnLinksOpened opened;
+  std::vector<std::string> left;  // the parts still to walk, the next one last
+  const auto push_parts = [&left](const std::string& path) {
+    for (std::size_t end = path.size(); end != std::string::npos && end > 0;) {
+      const std::size_t slash = path.rfind('/', end - 1);
+      const std::size_t begin = slash == std::string::npos ? 0 : slash + 1;
+      if (end > begin) left.push_back(path.substr(begin, end - begin));
+      end = slash;
+    }
+    if (left.empty()) left.push_back(".");  // "/": the root itself
+  };
+  push_parts(name);
+  int folder = AT_FDCWD;  // then the folder on the way: one open call where nothing is a link
+  int error = ENOENT;
+  const auto change_folder = [&folder](int to) {
+    if (folder != AT_FDCWD) close(folder);
+    folder = to;
+  };
+  for (int links = 0; folder != -1 && !left.empty();) {
+    const std::string part = left.back();
+    left.pop_back();
+    if (left.empty()) {  // the file itself, unless it is a link
+      opened.fd =
+          openat(folder, part.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+      error = errno;
+      if (opened.fd >= 0 || error != ELOOP) break;
+    }
+    const int entry = openat(folder, part.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    error = errno;
+    if (entry < 0) break;
+    struct stat status {}, holder {};
+    if (fstat(entry, &status) != 0 || !S_ISLNK(status.st_mode)) {
+      if (left.empty()) {  // a link a moment ago: opened again
+        close(entry);
+        left.push_back(part);
+        error = ELOOP;
+        if (++links > 40) break;
+        continue;
+      }
+      change_folder(entry);  // a folder on the way
+      continue;
+    }
+    opened.through_link = true;
+    std::vector<char> target(PATH_MAX);
+    const ssize_t size = readlinkat(entry, "", target.data(), target.size());
+    error = size < 0 ? errno : ELOOP;
+    opened.foreign = fstatat(folder, "", &holder, AT_EMPTY_PATH) != 0 ||
+                     (status.st_uid != geteuid() && status.st_uid != holder.st_uid);
+    close(entry);
+    if (opened.foreign || size <= 0 || static_cast<std::size_t>(size) >= target.size() ||
+        ++links > 40) {
+      break;
+    }
+    const std::string path(target.data(), static_cast<std::size_t>(size));
+    if (path[0] == '/') {
+      change_folder(open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
+      error = errno;
+    }
+    push_parts(path);
+  }
+  if (opened.fd < 0) opened.error = error;
+  change_folder(-1);
+  return opened;
+}
+
 // Holds back every signal that can be held, so that an unfinished copy with
 // a name is removed before any of them takes effect. SIGKILL cannot be held,
 // nor the two the C library keeps for itself. SIGXFSZ is ignored instead:
@@ -433,37 +514,27 @@ std::string PosixHost::FolderName() { return CurrentFolder(); }
 std::vector<std::string> PosixHost::ListEntries() { return FolderEntries(); }
 
 TemplateText PosixHost::ReadTemplate(const std::string& name, std::size_t limit) {
-  // A link is followed only when its owner is the user or the folder's
-  // owner, the rule the kernel applies in sticky folders, here on every
-  // folder; it must still be the same link once the file is open.
-  struct stat link {}, folder {}, status {};
-  const bool is_link = lstat(name.c_str(), &link) == 0 && S_ISLNK(link.st_mode);
-  if (is_link && link.st_uid != geteuid() &&
-      (stat(".", &folder) != 0 || link.st_uid != folder.st_uid)) {
-    return {"", "is a link that another user made"};
-  }
-  // O_NONBLOCK: a FIFO opens at once, and is then refused as no file.
-  const int fd = open(name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) {
-    if (errno != ENOENT) return {"", std::string("cannot be read: ") + std::strerror(errno)};
-    return {"", lstat(name.c_str(), &status) == 0 ? "is a link to nothing" : ""};
+  const OwnLinksOpened opened = OpenThroughOwnLinks(name);
+  if (opened.foreign) return {"", "is a link that another user made"};
+  if (opened.fd < 0) {
+    if (opened.error != ENOENT) return {"", std::string("cannot be read: ") + std::strerror(opened.error)};
+    return {"", opened.through_link ? "is a link to nothing" : ""};
   }
   TemplateText text;
+  struct stat status {};
   const std::string too_large = "is larger than " + std::to_string(limit / 1024) + " KiB";
-  if (is_link && (lstat(name.c_str(), &status) != 0 || !SameFile(status, link))) {
-    text.problem = "changed as it was read";
-  } else if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+  if (fstat(opened.fd, &status) != 0 || !S_ISREG(status.st_mode)) {
     text.problem = S_ISDIR(status.st_mode) ? "is a folder" : "is not a regular file";
   } else if (static_cast<std::uintmax_t>(status.st_size) > limit) {
     text.problem = too_large;
-  } else if (const int error = ReadAtMost(fd, limit, text.bytes)) {
+  } else if (const int error = ReadAtMost(opened.fd, limit, text.bytes)) {
     // Read to the end, whatever size it had when it was looked at.
     text.problem = std::string("cannot be read: ") + std::strerror(error);
   } else if (text.bytes.size() > limit) {
     text.problem = too_large;
   }
   if (!text.problem.empty()) text.bytes.clear();
-  close(fd);
+  close(opened.fd);
   return text;
 }
 

@@ -153,14 +153,16 @@ TEST_F(LaunchTest, ThePreviousAndNextNotesAreTheNearestRealNotes) {
       "notes.txt", "10000_01_01.txt",
       "2026_12_10.txt", "2027_01_01.Txt", "template.txt", "2026-12-07.txt"};
   const auto near = [&](daynote::Date day, daynote::Neighbour neighbour) {
-    return daynote::NeighbourNote(names, day, neighbour).value_or("none");
+    std::string nearest;
+    for (const std::string& name : daynote::NeighbourNotes(names, day, neighbour)) nearest += name + " ";
+    return nearest.empty() ? "none" : nearest;
   };
   using daynote::Neighbour;
-  EXPECT_EQ(near({2026, 12, 8}, Neighbour::kPrevious), "2026_12_05.txt");
-  EXPECT_EQ(near({2026, 12, 5}, Neighbour::kPrevious), "2026_12_01.txt");
+  EXPECT_EQ(near({2026, 12, 8}, Neighbour::kPrevious), "2026_12_05.txt 2026_12_05.TXT 2026_12_01.txt ");
+  EXPECT_EQ(near({2026, 12, 5}, Neighbour::kPrevious), "2026_12_01.txt ");
   EXPECT_EQ(near({2026, 12, 1}, Neighbour::kPrevious), "none");
-  EXPECT_EQ(near({2026, 12, 1}, Neighbour::kNext), "2026_12_05.txt");
-  EXPECT_EQ(near({2026, 12, 10}, Neighbour::kNext), "2027_01_01.Txt");
+  EXPECT_EQ(near({2026, 12, 1}, Neighbour::kNext), "2026_12_05.txt 2026_12_05.TXT 2026_12_10.txt 2027_01_01.Txt ");
+  EXPECT_EQ(near({2026, 12, 10}, Neighbour::kNext), "2027_01_01.Txt ");
   EXPECT_EQ(near({2027, 1, 1}, Neighbour::kNext), "none");
 
   host.readings = {fake::AtUtc(2026, 12, 8)};

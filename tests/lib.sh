@@ -60,7 +60,7 @@ rt_sigaction,rt_sigprocmask,clone,clone3,wait4 "${@:2}" "$1" 3>&- 4>&- 5>&- 6>&-
     s/\.[0-9_]+\.txt\.quorvin-[0-9a-z]{6}/.copy/g; s/null", O_(RD|WR)ONLY/null \1/; s/(AT_FDCWD|O_WRONLY|O_RDONLY|O_CLOEXEC|0666|AT_SYMLINK_FOLLOW|RENAME_)[|, ]*//g
     s/[",()]+/ /g; s/\| / /g; s/ +/ /g; s/ $//' "$scratch/trace" | tr '\n' ';')"
 }
-template="openat template.txt O_NOCTTY|O_NONBLOCK ENOENT"
+template="openat template.txt O_NOCTTY|O_NONBLOCK|O_NOFOLLOW ENOENT"
 synced="openat . O_DIRECTORY = 4;fsync 4;close 4;close 3;openat . O_NONBLOCK|O_DIRECTORY = 3;close 3;CHLD:DFL;INT:IGN;QUIT:IGN;BLOCK ~[];spawn;\
 SETMASK [];wait;QUIT:DFL;INT:DFL;CHLD:DFL;"
 

@@ -182,10 +182,15 @@ TEST_F(PosixHostFolder, ReadsATemplateOnlyFromARegularFileWithinTheLimit) {
       {"printf x > d && ln -s d t && chown -h 65534 t", "", "is a link that another user made"},
       {"ln -s gone t && chown -h 65534 t", "", "is a link that another user made"},
       {"printf x > d && ln -s d t && chown -h 65534 t . && chmod 1777 .", "x", ""},
+      // ...nor anywhere on the way: a link it leads to, a folder link it passes through.
+      {"printf x > d && ln -s d o && chown -h 65534 o && ln -s o t", "", "is a link that another user made"},
+      {"mkdir -p d/e && printf x > d/e/f && ln -s d/e o && chown -h 65534 o && ln -s ./o/f t", "", "is a link that another user made"},
+      {"mkdir -p d/e && printf x > d/e/f && ln -s d/e o && ln -s $PWD/o/../e/f t", "x", ""},
+      {"ln -s / t", "", "is a folder"},
   };
   for (const auto& [make, bytes, problem] : cases) {
     if (std::strstr(make, "chown") && geteuid() != 0) continue;  // only root gives links away
-    ASSERT_EQ(std::system((std::string("rm -rf t d && chown 0 . && ") + make).c_str()), 0) << make;
+    ASSERT_EQ(std::system((std::string("rm -rf t d o && chown 0 . && ") + make).c_str()), 0) << make;
     const daynote::TemplateText text = host_.ReadTemplate("t", 65536);
     EXPECT_EQ(std::tie(text.bytes, text.problem), std::tie(bytes, problem)) << make;
   }

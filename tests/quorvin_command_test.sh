@@ -143,6 +143,9 @@ sticky|printf secret > ../secret && chmod 1777 . && ln -s ../secret template.txt
 with its header alone: 'template.txt' in '$scratch/sticky' is a link that another user made:f $today,l template.txt,:$header||:$scratch/sticky/$today
 setgid|chmod 2777 . && ln -s ../secret template.txt && chown -h 65534 template.txt && "$quorvin"|0:quorvin: warning: \
 '$today' was made with its header alone: 'template.txt' in '$scratch/setgid' is a link that another user made:f $today,l template.txt,:$header||:$scratch/setgid/$today
+swapped|printf plan > template.txt && ln -s ../secret evil && chown -h 65534 evil && { sleep 0.3 && mv evil template.txt & } && strace -o /dev/null \
+--quiet=path-resolution -P template.txt -e inject=openat:delay_enter=2000000:when=1 "$quorvin"|0:quorvin: warning: '$today' was made with its header alone: 'template.txt' in \
+'$scratch/swapped' is a link that another user made:f $today,l template.txt,:$header||:$scratch/swapped/$today
 CASES
 
 fresh readonly-parent && mkdir sub && cd sub && chattr +i . 2>/dev/null &&
@@ -192,15 +195,15 @@ check "Ctrl-C in the editor ends quorvin by SIGINT: a loop of three starts stops
 # characters that reorder or hide, each beside ones that stay; a path past 256 bytes, for getcwd.
 fresh "$(printf %0199d 0)/"$'new\nline\\n \x1f\x7f\xc2\x85\xc2\x9f\xc2\xa0 \x9b \xc0\xaf\xe0\x80\xaf\xe0\xa0\x80\xf0\x8f\xbf\xbf\xf0\x90\x80\x80\xf1\x80\x80\x80 \xed\x9f\xbf\xed\xa0\x80\xed\xbf\xbf\xee\x80\x80 \xd8\x9b\xd8\x9c\xd8\x9d \xe2\x80\x8a\xe2\x80\x8b\xe2\x80\x8f\xe2\x80\x90 \xe2\x80\xa7\xe2\x80\xa8\xe2\x80\xae\xe2\x80\xaf \xe2\x81\xa5\xe2\x81\xa6\xe2\x81\xa9\xe2\x81\xaa \xef\xbb\xbe\xef\xbb\xbf\xef\xbc\x80 \xf4\x8f\xbf\xbf\xf4\x90\x80\x80 \xe2\x80 Łódź 😀'
 message=$(PATH=/nonexistent "$quorvin" 2>&1)
-check "whatever could split or disguise a message in a name is escaped" same "$message" \
-  "quorvin: cannot start xdg-open for '$scratch/$(printf %0199d 0)/"$'new\\nline\\\\n \\x1f\\x7f\\xc2\\x85\\xc2\\x9f\xc2\xa0 \\x9b \\xc0\\xaf\\xe0\\x80\\xaf\xe0\xa0\x80\\xf0\\x8f\\xbf\\xbf\xf0\x90\x80\x80\xf1\x80\x80\x80 \xed\x9f\xbf\\xed\\xa0\\x80\\xed\\xbf\\xbf\xee\x80\x80 \xd8\x9b\\xd8\\x9c\xd8\x9d \xe2\x80\x8a\\xe2\\x80\\x8b\\xe2\\x80\\x8f\xe2\x80\x90 \xe2\x80\xa7\\xe2\\x80\\xa8\\xe2\\x80\\xae\xe2\x80\xaf \xe2\x81\xa5\\xe2\\x81\\xa6\\xe2\\x81\\xa9\xe2\x81\xaa \xef\xbb\xbe\\xef\\xbb\\xbf\xef\xbc\x80 \xf4\x8f\xbf\xbf\\xf4\\x90\\x80\\x80 \\xe2\\x80 Łódź 😀'"/$today': not found on PATH (install xdg-utils)"
+check "whatever could split or disguise a message in a name is quoted as coreutils quotes it" same "$message" \
+  "quorvin: cannot start xdg-open for '$scratch/$(printf %0199d 0)/"$'new\'$\'\\n\'\'line\\n \'$\'\\037\\177\\302\\205\\302\\237\'\'\xc2\xa0 \'$\'\\233\'\' \'$\'\\300\\257\\340\\200\\257\'\'\xe0\xa0\x80\'$\'\\360\\217\\277\\277\'\'\xf0\x90\x80\x80\xf1\x80\x80\x80 \xed\x9f\xbf\'$\'\\355\\240\\200\\355\\277\\277\'\'\xee\x80\x80 \xd8\x9b\'$\'\\330\\234\'\'\xd8\x9d \xe2\x80\x8a\'$\'\\342\\200\\213\\342\\200\\217\'\'\xe2\x80\x90 \xe2\x80\xa7\'$\'\\342\\200\\250\\342\\200\\256\'\'\xe2\x80\xaf \xe2\x81\xa5\'$\'\\342\\201\\246\\342\\201\\251\'\'\xe2\x81\xaa \xef\xbb\xbe\'$\'\\357\\273\\277\'\'\xef\xbc\x80 \xf4\x8f\xbf\xbf\'$\'\\364\\220\\200\\200\'\' \'$\'\\342\\200\'\' Łódź 😀'"/$today': not found on PATH (install xdg-utils)"
 check "--path prints such a name's full path byte for byte" same "$(timeout 5 "$quorvin" -p)" "$folder/$today"
 fresh deep && for _ in $(seq 20); do mkdir "$(printf %0250d 0)" && cd "$(printf %0250d 0)"; done && "$quorvin"; check "past PATH_MAX the opener gets a path relative to the folder: ./NOTE" same "$?:$(opened):$(cat "$today")" "0:./$today:$header"
 
 # Without a graphical session the user's editor opens the note, on a terminal
 # only, its setting taken as git takes it, the note's path (quoted however
 # odd) added last. ":" opens nothing.
-fresh "no desktop's \"notes\"" && shown="'${folder//\'/\'\\\\\'\'}/$today'"
+fresh "no desktop's \"notes\"" && shown="'${folder//\'/\'\\\'\'}/$today'"
 printf '#!/bin/sh\nprintf "%%s|" "$0" "$@" > "$RECORD"\n' > "$scratch/bin/stand-in" && chmod +x "$scratch/bin/stand-in"
 (unset DISPLAY WAYLAND_DISPLAY VISUAL; EDITOR=: "$quorvin")
 check "EDITOR=: makes the note whole and opens nothing" same "$?:$(cat "$today"):$(opened)" "0:$header:"
