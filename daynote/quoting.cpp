@@ -24,6 +24,24 @@ bool IsHidden(char32_t c) {
          (c >= 0x2028 && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069) || c == 0xFEFF;
 }
 
+std::string OneLine(const std::string& text) {
+  static const char kHex[] = "0123456789abcdef";
+  std::string line;
+  for (const auto* c = reinterpret_cast<const unsigned char*>(text.c_str()); *c;) {
+    char32_t point = 0;
+    const int length = Utf8Sequence(c, &point);
+    if (length && !IsHidden(point)) {
+      line.append(reinterpret_cast<const char*>(c), static_cast<std::size_t>(length));
+      c += length;
+    } else {
+      for (const unsigned char* last = c + (length ? length : 1); c < last; ++c) {
+        line += {'\\', 'x', kHex[*c >> 4], kHex[*c & 15]};
+      }
+    }
+  }
+  return line;
+}
+
 std::string Quoted(const std::string& name) {
   const auto* const begin = reinterpret_cast<const unsigned char*>(name.c_str());
   const auto* const end = begin + name.size();

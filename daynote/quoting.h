@@ -13,6 +13,12 @@ namespace daynote {
 // that are not UTF-8) goes in $'...' as \n or \ooo: 'a'$'\n''b'.
 std::string Quoted(const std::string& name);
 
+// `text` as one line that nothing in it can disguise or a terminal take for
+// a command: a hidden character or a byte that is not well-formed UTF-8 is
+// shown as \xNN. The net for any text of a message that is no name (names
+// come Quoted, which shows them all).
+std::string OneLine(const std::string& text);
+
 // The length of the well-formed UTF-8 sequence that starts at `c`, and its
 // code point; 0 if none starts there (overlong forms and surrogates are not
 // well-formed). `c` ends in a NUL.

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "daynote/command_line.h"
+#include "daynote/quoting.h"
 
 #include "fake_host.h"
 
@@ -291,6 +292,16 @@ TEST(NoteError, NamesTheStepTheNoteTheFolderAndTheReasonAndAFailedCleanUp) {
   EXPECT_STREQ(daynote::NoteError(failure, cleanup).what(),
                "cannot write 2002_09_14.txt in /home/ann/notes: No space left; cannot remove "
                ".2002_09_14.txt.k3x9qa in /home/ann/notes: Input/output error");
+}
+
+// Names in messages read as coreutils' shell-escape quoting has them; other text stays one line.
+TEST(Quoted, AsCoreutilsQuotesNames) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"notes", "'notes'"}, {"it's", "\"it's\""}, {"it's!", "'it'\\''s!'"}, {"x'$y", "'x'\\''$y'"},
+      {"a\nb", "'a'$'\\n''b'"}, {"\x1b[31m", "''$'\\033''[31m'"}, {"a\tb'c", "'a'$'\\t''b'\\''c'"},
+      {"\xff\xc2\x85\xc3\xa9", "''$'\\377\\302\\205''\xc3\xa9'"}};
+  for (const auto& [name, quoted] : cases) EXPECT_EQ(daynote::Quoted(name), quoted) << name;
+  EXPECT_EQ(daynote::OneLine("a\nb\xff\xc3\xa9\xe2\x80\xae"), "a\\x0ab\\xff\xc3\xa9\\xe2\\x80\\xae");
 }
 
 // The day a copy is for, or "-": only a CopyName name of a note's own spelling has one.

@@ -143,6 +143,8 @@ sticky|printf secret > ../secret && chmod 1777 . && ln -s ../secret template.txt
 with its header alone: 'template.txt' in '$scratch/sticky' is a link that another user made:f $today,l template.txt,:$header||:$scratch/sticky/$today
 setgid|chmod 2777 . && ln -s ../secret template.txt && chown -h 65534 template.txt && "$quorvin"|0:quorvin: warning: \
 '$today' was made with its header alone: 'template.txt' in '$scratch/setgid' is a link that another user made:f $today,l template.txt,:$header||:$scratch/setgid/$today
+unlisted|printf 'from windows\n' > $upper && ASAN_OPTIONS=detect_leaks=0:exitcode=99 strace -o /dev/null --quiet=path-resolution -P . -e inject=openat:error=EACCES \
+"$quorvin"|0::f $upper,:from windows|:$scratch/unlisted/$upper
 swapped|printf plan > template.txt && ln -s ../secret evil && chown -h 65534 evil && { sleep 0.3 && mv evil template.txt & } && ASAN_OPTIONS=detect_leaks=0:exitcode=99 strace -o /dev/null \
 --quiet=path-resolution -P template.txt -e inject=openat:delay_enter=2000000:when=1 "$quorvin"|0:quorvin: warning: '$today' was made with its header alone: 'template.txt' in \
 '$scratch/swapped' is a link that another user made:f $today,l template.txt,:$header||:$scratch/swapped/$today
@@ -198,7 +200,8 @@ message=$(PATH=/nonexistent "$quorvin" 2>&1)
 check "whatever could split or disguise a message in a name is quoted as coreutils quotes it" same "$message" \
   "quorvin: cannot start xdg-open for '$scratch/$(printf %0199d 0)/"$'new\'$\'\\n\'\'line\\n \'$\'\\037\\177\\302\\205\\302\\237\'\'\xc2\xa0 \'$\'\\233\'\' \'$\'\\300\\257\\340\\200\\257\'\'\xe0\xa0\x80\'$\'\\360\\217\\277\\277\'\'\xf0\x90\x80\x80\xf1\x80\x80\x80 \xed\x9f\xbf\'$\'\\355\\240\\200\\355\\277\\277\'\'\xee\x80\x80 \xd8\x9b\'$\'\\330\\234\'\'\xd8\x9d \xe2\x80\x8a\'$\'\\342\\200\\213\\342\\200\\217\'\'\xe2\x80\x90 \xe2\x80\xa7\'$\'\\342\\200\\250\\342\\200\\256\'\'\xe2\x80\xaf \xe2\x81\xa5\'$\'\\342\\201\\246\\342\\201\\251\'\'\xe2\x81\xaa \xef\xbb\xbe\'$\'\\357\\273\\277\'\'\xef\xbc\x80 \xf4\x8f\xbf\xbf\'$\'\\364\\220\\200\\200\'\' \'$\'\\342\\200\'\' Łódź 😀'"/$today': not found on PATH (install xdg-utils)"
 check "--path prints such a name's full path byte for byte" same "$(timeout 5 "$quorvin" -p)" "$folder/$today"
-fresh deep && for _ in $(seq 20); do mkdir "$(printf %0250d 0)" && cd "$(printf %0250d 0)"; done && "$quorvin"; check "past PATH_MAX the opener gets a path relative to the folder: ./NOTE" same "$?:$(opened):$(cat "$today")" "0:./$today:$header"
+fresh deep && for _ in $(seq 16); do mkdir "$(printf %0250d 0)" && cd "$(printf %0250d 0)"; done && mkdir "${last=$(printf %0$((4080 - ${#PWD}))d 0)}" &&
+  cd "$last" && "$quorvin"; check "from PATH_MAX bytes (no room for the NUL) the opener gets a path relative to the folder: ./NOTE" same "$?:$(opened):$(cat "$today")" "0:./$today:$header"
 
 # Without a graphical session the user's editor opens the note, on a terminal
 # only, its setting taken as git takes it, the note's path (quoted however
