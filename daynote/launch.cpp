@@ -1,5 +1,7 @@
 #include "daynote/launch.h"
 
+#include "daynote/sync_copies.h"
+
 namespace daynote {
 namespace {
 
@@ -9,12 +11,13 @@ namespace {
 // disk, theirs may have taken the room ours lacked). Either way the note is
 // there once Save returns: what the clean-up then leaves behind is told,
 // but does not undo the start.
-void SaveNewNote(DayNoteHost& host, const std::string& content, ChosenNote& note) {
+void SaveNewNote(DayNoteHost& host, const std::string& content, Seconds time, ChosenNote& note) {
   std::unique_ptr<PendingNote> copy;
   bool saving = false;
   try {
     copy = host.CreatePending(note.name);
     copy->Write(content);
+    copy->SetTime(time);
     copy->Flush();
     saving = true;
     copy->Save();
@@ -53,6 +56,38 @@ std::string NewNoteContent(DayNoteHost& host, const NoteStamp& stamp, const std:
                        added.problem);
   }
   return HeaderText(host, stamp) + added.bytes;
+}
+
+// A new note is older than anything typed on its day, on any computer: a
+// sync tool's "newest wins" (Syncthing's, rclone bisync's, Unison's) then
+// keeps the words over a note nobody touched. A day still to come gets the
+// time it is made at, never one in the future, which would win over words.
+Seconds NewNoteTime(DayNoteHost& host, const NoteStamp& stamp) {
+  const Date date = DateOf(stamp);
+  const Seconds now = host.Now();
+  const std::optional<Seconds> start = host.DayStart(date.year, date.month, date.day);
+  return start && *start < now ? *start : now;
+}
+
+// The contents a start writes for the note's day: its header, and its header
+// with the template as it is now.
+std::vector<std::string> UntouchedContents(DayNoteHost& host, const NoteStamp& stamp) {
+  const std::string header = HeaderText(host, stamp);
+  const std::string added = host.ReadTemplate(kTemplateName, kTemplateLimit).bytes;
+  if (added.empty()) return {header};
+  return {header, header + added};
+}
+
+// The sync tools' copies of the note in the start's listing, settled.
+void SettleCopiesOf(DayNoteHost& host, const std::vector<std::string>& entries, ChosenNote& note) {
+  const std::optional<Date> day = NoteDate(note.name);
+  if (!day) return;
+  const std::vector<std::string> copies = ConflictCopies(entries, note.name, host.ComputerName());
+  if (copies.empty()) return;  // the template is read only when there is something to settle
+  CopiesSettled settled =
+      SettleCopies(host, copies, note.name, UntouchedContents(host, DayStamp(0, *day)));
+  note.other_versions = std::move(settled.other_versions);
+  for (std::string& warning : settled.warnings) note.warnings.push_back(std::move(warning));
 }
 
 }  // namespace
@@ -126,26 +161,39 @@ SettledRequest SettleRequest(DayNoteHost& host, const NoteRequest& request) {
 }
 
 ChosenNote MakeNote(DayNoteHost& host, const SettledRequest& request) {
+  // The start's one listing of the folder, shared by all that needs one.
+  std::vector<std::string> entries;
   if (request.neighbour != Neighbour::kNone) {
+    entries = host.ListEntries();
     const bool before = request.neighbour == Neighbour::kPrevious;
     const Date day = DateOf(request.day);
-    if (std::optional<std::string> found =
-            NeighbourNote(host.ListEntries(), day, request.neighbour)) {
-      return {*found, {}};
+    const std::optional<std::string> found = NeighbourNote(entries, day, request.neighbour);
+    if (!found) {
+      throw NoNoteError(std::string("no note ") + (before ? "before " : "after ") +
+                        IsoDate(day) + " in " + host.FolderName());
     }
-    throw NoNoteError(std::string("no note ") + (before ? "before " : "after ") + IsoDate(day) +
-                      " in " + host.FolderName());
+    ChosenNote note{*found, {}, {}};
+    SettleCopiesOf(host, entries, note);
+    return note;
   }
 
+  // A folder we may enter but not list (mode 0300) still takes notes: its
+  // copies cannot be seen, and are not settled.
+  try {
+    entries = host.ListEntries();
+  } catch (const NoteError&) {
+  }
   const std::string name = NoteFileName(request.day);
-  ChosenNote note{name, {}};
+  ChosenNote note{name, {}, {}};
   if (const std::optional<std::string> entry = host.FindEntry(name)) {
     note.name = *entry;
   } else {
-    SaveNewNote(host, NewNoteContent(host, request.day, name, note.warnings), note);
+    const std::string content = NewNoteContent(host, request.day, name, note.warnings);
+    SaveNewNote(host, content, NewNoteTime(host, request.day), note);
   }
   // Another spelling is an entry stored as such, never one being written.
   if (note.name == name) host.AwaitNote(name, HeaderText(host, request.day).size());
+  SettleCopiesOf(host, entries, note);
   return note;
 }
 

@@ -38,6 +38,9 @@ class Host : public daynote::DayNoteHost {
   std::vector<std::string> saved_unflushed;   // notes named before their content was flushed
   std::string line_end = "\n";
   daynote::TemplateText template_text;        // what ReadTemplate gives
+  std::string computer = "DESK";              // ComputerName
+  std::map<std::string, daynote::Seconds> times;  // saved notes' times, as SetTime set them
+  bool note_changes_at_swap = false;          // TakeCopy finds the note changed, and undoes
   std::vector<std::string> templates_read;    // the names it was asked for, with their limits
 
   std::string LineEnd() const override { return line_end; }
@@ -71,7 +74,7 @@ class Host : public daynote::DayNoteHost {
   }
 
   std::vector<std::string> ListEntries() override {
-    Step(daynote::NoteStep::Look, "notes");
+    Step(daynote::NoteStep::Look, "notes", "", false);
     std::vector<std::string> names;
     for (const auto& entry : entries) names.push_back(entry.first);
     return names;
@@ -91,6 +94,40 @@ class Host : public daynote::DayNoteHost {
 
   void Open(const std::string& name) override { opened.push_back(name); }
 
+  // The fake calendar is UTC's.
+  std::optional<daynote::Seconds> DayStart(std::int64_t year, int month, int day) override {
+    return daynote::DaysFromDate({year, month, day}) * 86400;
+  }
+  std::string ComputerName() override { return computer; }
+
+  daynote::Holding Examine(const std::string& name,
+                           const std::vector<std::string>& untouched) override {
+    const auto entry = entries.find(name);
+    if (entry == entries.end() || entry->second.kind != Kind::File) return daynote::Holding::kOther;
+    const bool same = std::find(untouched.begin(), untouched.end(), entry->second.content) !=
+                      untouched.end();
+    return same ? daynote::Holding::kUntouched : daynote::Holding::kText;
+  }
+
+  bool RemoveUntouched(const std::string& name,
+                       const std::vector<std::string>& untouched) override {
+    if (Examine(name, untouched) != daynote::Holding::kUntouched) return false;
+    Step(daynote::NoteStep::Remove, name);
+    entries.erase(name);
+    return true;
+  }
+
+  bool TakeCopy(const std::string& note, const std::string& copy,
+                const std::vector<std::string>& untouched) override {
+    if (note_changes_at_swap || Examine(note, untouched) != daynote::Holding::kUntouched ||
+        Examine(copy, untouched) == daynote::Holding::kOther) {
+      return false;
+    }
+    entries[note] = entries[copy];
+    entries.erase(copy);
+    return true;
+  }
+
  private:
   class Pending : public daynote::PendingNote {
    public:
@@ -105,6 +142,7 @@ class Host : public daynote::DayNoteHost {
       host_.Step(daynote::NoteStep::Flush, name_);
       host_.entries[temporary_].flushed = true;
     }
+    void SetTime(daynote::Seconds time) override { time_ = time; }
     void Save() override {
       host_.Step(daynote::NoteStep::Save, name_);
       if (host_.Find(name_)) return;
@@ -112,6 +150,7 @@ class Host : public daynote::DayNoteHost {
       if (!copy.flushed) host_.saved_unflushed.push_back(name_);
       host_.entries.erase(temporary_);
       host_.entries[name_] = copy;
+      if (time_) host_.times[name_] = *time_;
     }
     void Discard() override {
       if (!host_.entries.count(temporary_)) return;
@@ -122,12 +161,14 @@ class Host : public daynote::DayNoteHost {
    private:
     Host& host_;
     std::string name_, temporary_;
+    std::optional<daynote::Seconds> time_;
   };
 
   // The rival's note is whole: it is another start doing the same job.
   // A failure names `subject`: the note, or its unfinished copy.
-  void Step(daynote::NoteStep step, const std::string& note, const std::string& subject = "") {
-    if (rival_at == step && !Find(note)) entries[note] = Entry{Kind::File, "theirs"};
+  void Step(daynote::NoteStep step, const std::string& note, const std::string& subject = "",
+            bool rival = true) {
+    if (rival && rival_at == step && !Find(note)) entries[note] = Entry{Kind::File, "theirs"};
     if (fail_at.count(step)) {
       throw daynote::NoteError(step, subject.empty() ? note : subject, "/fake", "injected failure");
     }

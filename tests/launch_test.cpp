@@ -105,8 +105,8 @@ TEST(CommandLine, ReadsEveryFormAndNamesWhatIsWrong) {
 }
 
 // Another day's note is named and headed as today's would be on that day, counted from the local
-// date across month, year and leap-day edges; past the years a note can be named for, nothing is
-// made.
+// date across month, year and leap-day edges, and dated the start of its day (now, for one to
+// come); past the years a note can be named for, nothing is made.
 TEST_F(LaunchTest, AnotherDaysNoteIsCountedFromTodaysLocalDate) {
   const std::tuple<daynote::Seconds, const char*, const char*> cases[] = {
       {fake::AtUtc(2027, 1, 1, 0, 0, 0), "-1", "2026/12/31   Thursday"},
@@ -136,7 +136,11 @@ TEST_F(LaunchTest, AnotherDaysNoteIsCountedFromTodaysLocalDate) {
     std::replace(name.begin(), name.end(), '/', '_');
     EXPECT_EQ(daynote::MakeNote(host, line.request).name, name) << date;
     EXPECT_EQ(host.entries[name].content, std::string(header) + "\n\n") << date;
-    EXPECT_EQ(host.clock_reads, std::isdigit(date[0]) ? 0 : 1) << date;  // a calendar day needs none
+    // A calendar day needs no clock to be settled; the new note's time takes one reading.
+    EXPECT_EQ(host.clock_reads, std::isdigit(date[0]) ? 1 : 2) << date;
+    // As old as the start of its day, or as the start itself for a day to come: never later.
+    const daynote::Seconds start = daynote::DaysFromDate(*daynote::NoteDate(name)) * 86400;
+    EXPECT_EQ(host.times[name], std::min(start, now)) << date;
   }
 }
 
