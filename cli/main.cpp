@@ -21,6 +21,7 @@
 #include "daynote/command_line.h"
 #include "daynote/launch.h"
 #include "daynote/posix_host.h"
+#include "daynote/sync_copies.h"
 
 namespace {
 

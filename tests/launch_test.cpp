@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "daynote/command_line.h"
+#include "daynote/sync_copies.h"
 
 #include "fake_host.h"
 
@@ -285,6 +286,106 @@ TEST(IsStaleCopy, OnlyACopyOfANoteOfADayBeforeYesterday) {
   for (std::string stale, entry, note; cases >> stale >> entry >> note;) {
     EXPECT_EQ(daynote::IsStaleCopy(entry, note), stale == "1") << entry << " " << note;
   }
+}
+
+// Each sync tool's names for a copy of the note (1), and names that only look like one (0): the
+// note's own spellings, another day's copies, a suffix that is not this computer's name.
+TEST(IsConflictCopy, TakesEachToolsNamesForTheNoteAndNothingElse) {
+  const std::pair<bool, const char*> cases[] = {
+      {1, "2026_12_08.sync-conflict-20261208-142303-5B4XNUX.txt"},
+      {1, "2026_12_08.sync-conflict-20261208-142303.txt"},
+      {1, "2026_12_08 (Ann's conflicted copy 2026-12-08).txt"},
+      {1, "2026_12_08 (DESK-7 conflicted copy 2026-12-08 (12)).txt"},
+      {1, "2026_12_08 (conflicted copy 2026-12-08 142303).txt"},
+      {1, "2026_12_08_conflict-20261208-142303.txt"},
+      {1, "2026_12_08-DESK-7.txt"}, {1, "2026_12_08-desk-7.txt"},
+      {1, "2026_12_08.txt.conflict1"}, {1, "2026_12_08.txt.conflict12"},
+      {1, "2026_12_08.conflict2.txt"}, {1, "2026_12_08.txt..path1"}, {1, "2026_12_08.txt..path2"},
+      {0, "2026_12_08.txt"}, {0, "2026_12_08.TXT"}, {0, "2026_12_08.Txt"}, {0, "2026_12_08 (copy).txt"},
+      {0, "2026_12_08-draft.txt"}, {0, "2026_12_08-DESK.txt"}, {0, "2026_12_08-DESK-7-1.txt"},
+      {0, "2026_12_08-.txt"}, {0, ".2026_12_08.txt.k3x9qa"}, {0, "x2026_12_08.txt.conflict1"},
+      {0, "2026_12_07.sync-conflict-20261208-142303-5B4XNUX.txt"},
+      {0, "2026_12_08.sync-conflict-20261208-142303-5B4XNUX.TXT"},
+      {0, "2026_12_08.sync-conflict-2026128-142303-5B4XNUX.txt"},
+      {0, "2026_12_08.sync-conflict-20261208-142303-5b4xnux.txt"},
+      {0, "2026_12_08.sync-conflict-20261208-142303-5B4XNU.txt"},
+      {0, "2026_12_08.sync-conflict-20261208-142303-5B4XNUX.txt.txt"},
+      {0, "2026_12_08 (Ann's conflicted copy 2026-12-8).txt"},
+      {0, "2026_12_08 (Ann's conflicted copy 2026-12-08) .txt"},
+      {0, "2026_12_08 (Ann's conflicted copy 2026-12-08 ()).txt"},
+      {0, "2026_12_08 ((x) conflicted copy 2026-12-08).txt"},
+      {0, "2026_12_08 (conflicted copy 2026-12-08 14230).txt"},
+      {0, "2026_12_08_conflict-20261208-1423031.txt"},
+      {0, "2026_12_08.txt.conflict"}, {0, "2026_12_08.txt.conflict1x"},
+      {0, "2026_12_08.txt..path3"}, {0, "2026_12_08.txt.path1"}, {0, "2026_12_08.conflict.txt"}};
+  for (const auto& [copy, entry] : cases) {
+    EXPECT_EQ(daynote::IsConflictCopy(entry, "2026_12_08.txt", "DESK-7"), copy) << entry;
+  }
+  EXPECT_TRUE(daynote::IsConflictCopy("2026_12_08.sync-conflict-20261208-142303.TXT",
+                                      "2026_12_08.TXT", ""));
+  EXPECT_FALSE(daynote::IsConflictCopy("2026_12_08-.txt", "2026_12_08.txt", ""));
+  EXPECT_FALSE(daynote::IsConflictCopy("x.txt.conflict1", ".txt", ""));
+}
+
+// The copies of the note a start opens: untouched ones (the header, or the header and template,
+// with the host's line ends) are removed; one holding words takes an untouched note's place;
+// anything else is left as it is, and the copies holding words are named.
+TEST_F(LaunchTest, ASyncToolsCopiesOfTheNoteAreSettledWithoutLosingAWord) {
+  using fake::Kind;
+  const std::string h = "2002/09/14   Saturday\r\n\r\n", ht = h + "- plan\n";
+  const std::string s = "2002_09_14.sync-conflict-20020914-101010-AAAAAAA.txt",
+                    d = "2002_09_14 (Ann's conflicted copy 2002-09-14).txt",
+                    other_day = "2002_09_13.sync-conflict-20020914-101010-AAAAAAA.txt",
+                    look_alike = "2002_09_14 (copy).txt";
+  struct Case {
+    std::map<std::string, fake::Entry> before;  // the note absent: made by the start
+    std::map<std::string, std::string> after;   // every entry's content
+    std::vector<std::string> named;
+    bool changes = false;
+  };
+  const Case cases[] = {
+      {{{kName, {Kind::File, h}}, {s, {Kind::File, "words"}}}, {{kName, "words"}}, {}},
+      {{{d, {Kind::File, "words"}}}, {{kName, "words"}}, {}},
+      {{{kName, {Kind::File, ht}}, {s, {Kind::File, h}}, {d, {Kind::File, ht}}}, {{kName, ht}}, {}},
+      {{{kName, {Kind::File, "mine"}}, {s, {Kind::File, "words"}}, {d, {Kind::File, h}}},
+       {{kName, "mine"}, {s, "words"}}, {s}},
+      {{{kName, {Kind::File, h}}, {s, {Kind::File, "a"}}, {d, {Kind::File, "b"}}},
+       {{kName, h}, {s, "a"}, {d, "b"}}, {d, s}},
+      {{{kName, {Kind::File, h}}, {s, {Kind::File, "words"}}, {d, {Kind::File, h}}}, {{kName, "words"}}, {}},
+      {{{kName, {Kind::File, h}}, {s, {Kind::File, "words"}}}, {{kName, h}, {s, "words"}}, {s}, true},
+      {{{kName, {Kind::Symlink, h}}, {s, {Kind::File, "words"}}}, {{kName, h}, {s, "words"}}, {s}},
+      {{{kName, {Kind::File, h}}, {s, {Kind::Directory, h}}, {d, {Kind::Fifo, ""}},
+        {other_day, {Kind::File, "words"}}, {look_alike, {Kind::File, "words"}}},
+       {{kName, h}, {s, h}, {d, ""}, {other_day, "words"}, {look_alike, "words"}}, {}},
+  };
+  for (const Case& c : cases) {
+    host = fake::Host{};
+    host.readings = {fake::AtUtc(2002, 9, 14)};
+    host.line_end = "\r\n", host.template_text = {"- plan\n", ""};
+    host.entries = c.before, host.note_changes_at_swap = c.changes;
+    const daynote::ChosenNote note = daynote::MakeNote(host);
+    std::map<std::string, std::string> after;
+    for (const auto& [name, entry] : host.entries) after[name] = entry.content;
+    const std::string trace = std::to_string(&c - cases);
+    EXPECT_EQ(after, c.after) << trace;
+    EXPECT_EQ(note.name, kName) << trace;
+    EXPECT_EQ(note.other_versions, c.named) << trace;
+    EXPECT_TRUE(note.warnings.empty()) << trace;
+  }
+  // The previous note's copies too, judged by its own day's header; a refused removal is told.
+  host = fake::Host{};
+  host.readings = {fake::AtUtc(2002, 9, 15)}, host.fail_at = {NoteStep::Remove};
+  host.entries = {{kName, {Kind::File, "2002/09/14   Saturday\n\n"}}, {s, {Kind::File, "x"}},
+                  {d, {Kind::File, "2002/09/14   Saturday\n\n"}}};
+  const daynote::ChosenNote previous =
+      daynote::MakeNote(host, daynote::NoteRequest{{}, daynote::Neighbour::kPrevious});
+  EXPECT_EQ(previous.warnings, std::vector<std::string>{"cannot remove " + d + " in /fake: injected failure"});
+  EXPECT_EQ(host.entries[kName].content, "x");
+  EXPECT_EQ(host.entries.size(), 2u);
+  EXPECT_EQ(daynote::OtherVersionsWarning("'n'", {"'a'"}),
+            "another version of 'n' is in 'a', kept as the sync tool left it");
+  EXPECT_EQ(daynote::OtherVersionsWarning("'n'", {"'a'", "'b'", "'c'"}),
+            "other versions of 'n' are in 'a', 'b' and 'c', kept as the sync tool left them");
 }
 
 }  // namespace

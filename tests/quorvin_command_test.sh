@@ -243,6 +243,15 @@ check "in a graphical session a failure is a notification where stderr is no ter
 fresh sweep && touch ".$(date -d '2 days ago' +%Y_%m_%d).txt.k3x9qa" "${last=.$(date -d yesterday +%Y_%m_%d).txt.k3x9qa}" .$today.k3x9qa
 "$quorvin"; check "a start making the note removes only copies of notes before yesterday's" same "$?:$(LC_ALL=C ls -A | xargs)" "0:$last .$today.k3x9qa $today"
 
+# A new note is as old as its day. A sync tool's copy holding words takes an untouched note's
+# place, without a word; where both hold words nothing changes, the copy is named, exit 0.
+fresh synced && "$quorvin" -p > /dev/null && copy=${today%.txt}.sync-conflict-20261208-142303-5B4XNUX.txt && echo words > "$copy"
+check "a new note is as old as the start of its day" same "$(stat -c %Y "$today")" "$(date -d 00:00 +%s)"
+check "an untouched note gives its name to the copy holding words" same "$("$quorvin" -p 2>&1):$?:$(ls -A):$(cat "$today")" "$folder/$today:0:$today:words"
+echo mine > "$copy" && message=$("$quorvin" -p 2>&1 > /dev/null)
+check "where both hold words, nothing changes and the copy is named" same "$message:$?:$(LC_ALL=C ls -A | xargs):$(cat "$today")" \
+  "quorvin: warning: another version of '$today' is in '$copy', kept as the sync tool left it:0:$copy $today:words"
+
 fresh crowds
 check_crowds "$quorvin" 5 40
 fresh template-crowds && CROWD_TEMPLATE=$'- [ ] plan\n\nthanks:' check_crowds "$quorvin" 3 20
