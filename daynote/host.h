@@ -58,7 +58,7 @@ class PendingNote {
   virtual void Write(const std::string& bytes) = 0;
   virtual void Flush() = 0;  // to stable storage, not just out of our buffers
   // Gives the content the modification time `time`, once it is all written
-  // and before it gets the note's name. Best effort: a file system that
+  // and flushed, and before it gets the note's name. Best effort: a file system that
   // keeps no such time, or refuses it, costs the note nothing else.
   virtual void SetTime(Seconds time) = 0;
   // Gives the content the note's name unless an entry holds that name (or

@@ -17,8 +17,10 @@ void SaveNewNote(DayNoteHost& host, const std::string& content, Seconds time, Ch
   try {
     copy = host.CreatePending(note.name);
     copy->Write(content);
-    copy->SetTime(time);
     copy->Flush();
+    // After the flush: through FUSE, a write reaching the file system then
+    // would date the note anew.
+    copy->SetTime(time);
     saving = true;
     copy->Save();
   } catch (const NoteError& failure) {

@@ -347,11 +347,11 @@ class PosixPendingNote : public PendingNote {
     if (fd < 0) Fail(NoteStep::Save, name_, errno);
     NoteStep step = NoteStep::Write;
     int error = WriteAll(fd, text_);
-    if (!error && time_) SetModified(fd, *time_);
     if (!error && fsync(fd) != 0) {
       step = NoteStep::Flush;
       error = errno;
     }
+    if (!error && time_) SetModified(fd, *time_);
     if (!error) {
       close(fd);
       return true;

@@ -110,13 +110,19 @@ CopiesSettled SettleCopies(DayNoteHost& host, const std::vector<std::string>& co
   for (const std::string& copy : copies) {
     const Holding holding = host.Examine(copy, untouched);
     try {
-      // One that changed since it was examined holds words now.
       if (holding == Holding::kUntouched && host.RemoveUntouched(copy, untouched)) continue;
     } catch (const NoteError& refused) {
       settled.warnings.push_back(refused.what());
       continue;
     }
-    if (holding != Holding::kOther) settled.other_versions.push_back(copy);
+    // Not removed, one may have changed since it was examined, and then
+    // holds words; one still untouched (held open by another program) is
+    // no other version.
+    if (holding == Holding::kOther ||
+        (holding == Holding::kUntouched && host.Examine(copy, untouched) != Holding::kText)) {
+      continue;
+    }
+    settled.other_versions.push_back(copy);
   }
   if (settled.other_versions.size() == 1 &&
       host.Examine(note, untouched) == Holding::kUntouched &&

@@ -29,6 +29,13 @@ class Win32Host : public DayNoteHost {
   std::vector<std::string> ListEntries() override;
   TemplateText ReadTemplate(const std::string& name, std::size_t limit) override;
   std::unique_ptr<PendingNote> CreatePending(const std::string& name) override;
+  std::optional<Seconds> DayStart(std::int64_t year, int month, int day) override;
+  std::string ComputerName() override;
+  Holding Examine(const std::string& name, const std::vector<std::string>& untouched) override;
+  bool RemoveUntouched(const std::string& name,
+                       const std::vector<std::string>& untouched) override;
+  bool TakeCopy(const std::string& note, const std::string& copy,
+                const std::vector<std::string>& untouched) override;
   void Open(const std::string& name) override;
 
  private:

@@ -58,7 +58,7 @@ check "without /proc, the calls in order" same "$(calls "$quorvin" -e inject=ren
   -e inject=link:error=EEXIST:when=1 -e inject=openat:error=EEXIST:when=5):$(ls -A):$(cat "$today")" "0;$listed;$template;openat . \
 O_TMPFILE = 3;close 3;XFSZ:IGN;BLOCK ~[XFSZ RTMIN RT_1];openat .copy O_CREAT|O_EXCL|O_NOFOLLOW EEXIST;openat .copy \
 O_CREAT|O_EXCL|O_NOFOLLOW = 3;renameat2 .copy .copy NOREPLACE EINVAL;link .copy .copy EEXIST;XFSZ:IGN;write 3;\
-XFSZ:IGN;utimensat 3;fsync 3;renameat2 .copy $today NOREPLACE;SETMASK [];XFSZ:DFL;$synced:$today:$header"
+XFSZ:IGN;fsync 3;utimensat 3;renameat2 .copy $today NOREPLACE;SETMASK [];XFSZ:DFL;$synced:$today:$header"
 check "with no rename that refuses to replace, the note is linked, not also made; a second hidden name goes too" same "$(rm "$today"
   calls "$quorvin" -e inject=renameat2:error=EINVAL -e inject=unlink:error=EPERM:when=1 | grep -o '\(link\|openat\)[^;]*;' |
   tr -d '\n'):$(ls -A)" "openat . O_NONBLOCK|O_DIRECTORY = 3;$template;openat . O_TMPFILE = 3;openat .copy O_CREAT|O_EXCL|O_NOFOLLOW = 3;link .copy .copy;\

@@ -23,12 +23,12 @@ on_terminal() { script -qec "$1" /dev/null < /dev/null | tr -d '\r'; return "${P
 fresh calls
 if [ -z "${QUORVIN_SANITIZED:-}" ]; then  # a sanitized build makes calls of its own, and no strace
 check "a start's calls in order" same "$(calls "$quorvin" <&- 2>&-)" "0;openat /dev/null RD;openat \
-/dev/null WR = 2;$listed;$template;openat . O_TMPFILE = 3;XFSZ:IGN;write 3;XFSZ:DFL;utimensat 3;fsync 3;linkat /proc/self/fd/3 $today;$synced"
+/dev/null WR = 2;$listed;$template;openat . O_TMPFILE = 3;XFSZ:IGN;write 3;XFSZ:DFL;fsync 3;utimensat 3;linkat /proc/self/fd/3 $today;$synced"
 check "where the note exists, a start lists the folder once and writes nothing: it opens the note" same "$(calls "$quorvin")" "0;$listed;${synced#*close 3;}"
 check "where no link is made, the note is made under its name, then flushed, then its folder" \
   same "$(rm "$today"; calls "$quorvin" -e inject=linkat:error=EPERM)" "0;$listed;$template;openat . O_TMPFILE = 3;XFSZ:IGN;write 3;\
-XFSZ:DFL;utimensat 3;fsync 3;linkat /proc/self/fd/3 $today EPERM;XFSZ:IGN;BLOCK ~[XFSZ RTMIN RT_1];openat $today \
-O_CREAT|O_EXCL|O_NOFOLLOW = 4;XFSZ:IGN;write 4;XFSZ:IGN;utimensat 4;fsync 4;close 4;SETMASK [];XFSZ:DFL;$synced"
+XFSZ:DFL;fsync 3;utimensat 3;linkat /proc/self/fd/3 $today EPERM;XFSZ:IGN;BLOCK ~[XFSZ RTMIN RT_1];openat $today \
+O_CREAT|O_EXCL|O_NOFOLLOW = 4;XFSZ:IGN;write 4;XFSZ:IGN;fsync 4;utimensat 4;close 4;SETMASK [];XFSZ:DFL;$synced"
 for case in "fsync:error=EIO|:" "linkat:error=EPERM -e inject=fsync:error=EIO:when=2|:" "linkat:error=EPERM -e \
   inject=fsync:error=EIO:when=2 -e inject=unlink:error=EPERM|; cannot remove '$today' in '$folder': Operation not permitted:$today"; do
   rm -f "$today"; message=$(strace -qq -o /dev/null -e inject=${case%|*} "$quorvin" 2>&1)
