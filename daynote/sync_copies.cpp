@@ -90,8 +90,7 @@ bool IsConflictCopy(const std::string& entry, const std::string& note, const std
   // OneDrive keeps both versions by adding the computer's name
   // (support.microsoft.com, "Fix OneDrive sync conflicts"): only this
   // computer's, since any other word after a dash is the user's own name.
-  return !computer.empty() && between.size() == computer.size() + 1 && between[0] == '-' &&
-         SameIgnoringCase(between.substr(1), computer);
+  return !computer.empty() && between[0] == '-' && SameIgnoringCase(between.substr(1), computer);
 }
 
 std::vector<std::string> ConflictCopies(const std::vector<std::string>& entries,

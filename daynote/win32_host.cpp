@@ -411,7 +411,7 @@ std::optional<std::tm> Win32Host::LocalTime(Seconds time) {
 // The file-search API finds files and folders, hidden ones too, and compares
 // names as the file system does: without regard to case.
 std::optional<std::string> Win32Host::FindEntry(const std::string& name) {
-  RefuseTheWindowsFolder(name);
+  RefuseTheWindowsFolderOnce(name);
   WIN32_FIND_DATAW found;
   const HANDLE search = FindFirstFileW(ExactPath(name).c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) {
@@ -428,8 +428,17 @@ std::optional<std::string> Win32Host::FindEntry(const std::string& name) {
 
 std::string Win32Host::FolderName() { return CurrentFolder(); }
 
+// A start lists the folder and looks for the note in it: the folder's
+// identities are walked once.
+void Win32Host::RefuseTheWindowsFolderOnce(const std::string& name) {
+  const std::optional<std::wstring> folder = CurrentFolderPath();
+  if (folder && folder == allowed_folder_) return;
+  RefuseTheWindowsFolder(name);
+  allowed_folder_ = folder;
+}
+
 std::vector<std::string> Win32Host::ListEntries() {
-  RefuseTheWindowsFolder("notes");
+  RefuseTheWindowsFolderOnce("notes");
   WIN32_FIND_DATAW found;
   const HANDLE search = FindFirstFileW(ExactPath("*").c_str(), &found);
   std::vector<std::string> names;

@@ -39,7 +39,10 @@ class Win32Host : public DayNoteHost {
   void Open(const std::string& name) override;
 
  private:
+  void RefuseTheWindowsFolderOnce(const std::string& name);
+
   std::string title_;
+  std::optional<std::wstring> allowed_folder_;  // the current folder, once found not Windows'
 };
 
 }  // namespace daynote

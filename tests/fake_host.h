@@ -38,9 +38,9 @@ class Host : public daynote::DayNoteHost {
   std::vector<std::string> saved_unflushed;   // notes named before their content was flushed
   std::string line_end = "\n";
   daynote::TemplateText template_text;        // what ReadTemplate gives
-  std::string computer = "DESK";              // ComputerName
   std::map<std::string, daynote::Seconds> times;  // saved notes' times, as SetTime set them
   bool note_changes_at_swap = false;          // TakeCopy finds the note changed, and undoes
+  std::map<std::string, std::string> held_at_removal;  // copies kept open by others, then holding
   std::vector<std::string> templates_read;    // the names it was asked for, with their limits
 
   std::string LineEnd() const override { return line_end; }
@@ -94,38 +94,29 @@ class Host : public daynote::DayNoteHost {
 
   void Open(const std::string& name) override { opened.push_back(name); }
 
-  // The fake calendar is UTC's.
   std::optional<daynote::Seconds> DayStart(std::int64_t year, int month, int day) override {
-    return daynote::DaysFromDate({year, month, day}) * 86400;
+    return daynote::DaysFromDate({year, month, day}) * 86400;  // the fake calendar is UTC's
   }
-  std::string ComputerName() override { return computer; }
-
-  daynote::Holding Examine(const std::string& name,
-                           const std::vector<std::string>& untouched) override {
+  std::string ComputerName() override { return "DESK"; }
+  daynote::Holding Examine(const std::string& name, const std::vector<std::string>& untouched) override {
+    using daynote::Holding;
     const auto entry = entries.find(name);
-    if (entry == entries.end() || entry->second.kind != Kind::File) return daynote::Holding::kOther;
-    const bool same = std::find(untouched.begin(), untouched.end(), entry->second.content) !=
-                      untouched.end();
-    return same ? daynote::Holding::kUntouched : daynote::Holding::kText;
+    if (entry == entries.end() || entry->second.kind != Kind::File) return Holding::kOther;
+    const auto same = std::find(untouched.begin(), untouched.end(), entry->second.content);
+    return same != untouched.end() ? Holding::kUntouched : Holding::kText;
   }
-
-  bool RemoveUntouched(const std::string& name,
-                       const std::vector<std::string>& untouched) override {
+  bool RemoveUntouched(const std::string& name, const std::vector<std::string>& untouched) override {
     if (Examine(name, untouched) != daynote::Holding::kUntouched) return false;
+    if (held_at_removal.count(name)) { entries[name].content = held_at_removal[name]; return false; }
     Step(daynote::NoteStep::Remove, name);
-    entries.erase(name);
-    return true;
+    return entries.erase(name);
   }
-
   bool TakeCopy(const std::string& note, const std::string& copy,
                 const std::vector<std::string>& untouched) override {
     if (note_changes_at_swap || Examine(note, untouched) != daynote::Holding::kUntouched ||
-        Examine(copy, untouched) == daynote::Holding::kOther) {
-      return false;
-    }
+        Examine(copy, untouched) == daynote::Holding::kOther) return false;
     entries[note] = entries[copy];
-    entries.erase(copy);
-    return true;
+    return entries.erase(copy);
   }
 
  private:

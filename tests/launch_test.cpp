@@ -288,43 +288,33 @@ TEST(IsStaleCopy, OnlyACopyOfANoteOfADayBeforeYesterday) {
   }
 }
 
-// Each sync tool's names for a copy of the note (1), and names that only look like one (0): the
-// note's own spellings, another day's copies, a suffix that is not this computer's name.
+// Each sync tool's names for a copy of the note, and names that only look like one: the note's own
+// spellings, another day's copies, a suffix that is not this computer's name.
 TEST(IsConflictCopy, TakesEachToolsNamesForTheNoteAndNothingElse) {
-  const std::pair<bool, const char*> cases[] = {
-      {1, "2026_12_08.sync-conflict-20261208-142303-5B4XNUX.txt"},
-      {1, "2026_12_08.sync-conflict-20261208-142303.txt"},
-      {1, "2026_12_08 (Ann's conflicted copy 2026-12-08).txt"},
-      {1, "2026_12_08 (DESK-7 conflicted copy 2026-12-08 (12)).txt"},
-      {1, "2026_12_08 (conflicted copy 2026-12-08 142303).txt"},
-      {1, "2026_12_08_conflict-20261208-142303.txt"},
-      {1, "2026_12_08-DESK-7.txt"}, {1, "2026_12_08-desk-7.txt"},
-      {1, "2026_12_08.txt.conflict1"}, {1, "2026_12_08.txt.conflict12"},
-      {1, "2026_12_08.conflict2.txt"}, {1, "2026_12_08.txt..path1"}, {1, "2026_12_08.txt..path2"},
-      {0, "2026_12_08.txt"}, {0, "2026_12_08.TXT"}, {0, "2026_12_08.Txt"}, {0, "2026_12_08 (copy).txt"},
-      {0, "2026_12_08-draft.txt"}, {0, "2026_12_08-DESK.txt"}, {0, "2026_12_08-DESK-7-1.txt"},
-      {0, "2026_12_08-.txt"}, {0, ".2026_12_08.txt.k3x9qa"}, {0, "x2026_12_08.txt.conflict1"},
-      {0, "2026_12_07.sync-conflict-20261208-142303-5B4XNUX.txt"},
-      {0, "2026_12_08.sync-conflict-20261208-142303-5B4XNUX.TXT"},
-      {0, "2026_12_08.sync-conflict-2026128-142303-5B4XNUX.txt"},
-      {0, "2026_12_08.sync-conflict-20261208-142303-5b4xnux.txt"},
-      {0, "2026_12_08.sync-conflict-20261208-142303-5B4XNU.txt"},
-      {0, "2026_12_08.sync-conflict-20261208-142303-5B4XNUX.txt.txt"},
-      {0, "2026_12_08 (Ann's conflicted copy 2026-12-8).txt"},
-      {0, "2026_12_08 (Ann's conflicted copy 2026-12-08) .txt"},
-      {0, "2026_12_08 (Ann's conflicted copy 2026-12-08 ()).txt"},
-      {0, "2026_12_08 ((x) conflicted copy 2026-12-08).txt"},
-      {0, "2026_12_08 (conflicted copy 2026-12-08 14230).txt"},
-      {0, "2026_12_08_conflict-20261208-1423031.txt"},
-      {0, "2026_12_08.txt.conflict"}, {0, "2026_12_08.txt.conflict1x"},
-      {0, "2026_12_08.txt..path3"}, {0, "2026_12_08.txt.path1"}, {0, "2026_12_08.conflict.txt"}};
-  for (const auto& [copy, entry] : cases) {
-    EXPECT_EQ(daynote::IsConflictCopy(entry, "2026_12_08.txt", "DESK-7"), copy) << entry;
+  const std::string copies = "|.sync-conflict-20261208-142303-5B4XNUX.txt|.sync-conflict-20261208-142303-AZ27Z0A.txt"
+      "|.sync-conflict-20261208-142303.txt| (Ann's conflicted copy 2026-12-08).txt|-DESK-7.txt|-desk-7.txt"
+      "| (DESK-7 conflicted copy 2026-12-08 (12)).txt| (conflicted copy 2026-12-08 142303).txt|.txt..path2"
+      "|_conflict-20261208-142303.txt|.txt.conflict1|.txt.conflict12|.conflict2.txt|.txt..path1|";
+  const std::string others = "|.txt|.TXT|.Txt| (copy).txt|-draft.txt|-DESK.txt|-DESK-7-1.txt|-.txt|.txt.conflict"
+      "|.sync-conflict-20261208-142303-5B4XNUX.TXT|.sync-conflict-2026128-142303-5B4XNUX.txt|.txt.conflict1x"
+      "|.sync-conflict-20261208-142303-5b4xnux.txt|.sync-conflict-20261208-142303-5B4XNU.txt|.txt.path1"
+      "|.sync-conflict-20261208-142303-5B4XNUX.txt.txt| (Ann's conflicted copy 2026-12-8).txt|.txt..path3"
+      "| (Ann's conflicted copy 2026-12-08) .txt| (Ann's conflicted copy 2026-12-08 ()).txt|.conflict.txt"
+      "| ((x) conflicted copy 2026-12-08).txt| (Ann) (Bob's conflicted copy 2026-12-08).txt"
+      "| (conflicted copy 2026-12-08 14230).txt|_conflict-20261208-1423031.txt|";
+  for (const std::string* list : {&copies, &others}) {
+    for (std::size_t at = 1, end; (end = list->find('|', at)) != std::string::npos; at = end + 1) {
+      const std::string entry = "2026_12_08" + list->substr(at, end - at);
+      EXPECT_EQ(daynote::IsConflictCopy(entry, "2026_12_08.txt", "DESK-7"), list == &copies) << entry;
+    }
   }
-  EXPECT_TRUE(daynote::IsConflictCopy("2026_12_08.sync-conflict-20261208-142303.TXT",
-                                      "2026_12_08.TXT", ""));
-  EXPECT_FALSE(daynote::IsConflictCopy("2026_12_08-.txt", "2026_12_08.txt", ""));
-  EXPECT_FALSE(daynote::IsConflictCopy("x.txt.conflict1", ".txt", ""));
+  EXPECT_FALSE(daynote::IsConflictCopy("2026_12_07.sync-conflict-20261208-142303.txt", "2026_12_08.txt", ""));
+  EXPECT_FALSE(daynote::IsConflictCopy("x2026_12_08.txt.conflict1", "2026_12_08.txt", ""));
+  EXPECT_TRUE(daynote::IsConflictCopy("2026_12_08.sync-conflict-20261208-142303.TXT", "2026_12_08.TXT", ""));
+  EXPECT_FALSE(daynote::IsConflictCopy(".txt.conflict1", ".txt", ""));
+  EXPECT_EQ(daynote::ConflictCopies({"2026_12_08.txt.conflict1", "2026_12_08.txt", "2026_12_08-desk-7.txt"},
+                                    "2026_12_08.txt", "DESK-7"),
+            (std::vector<std::string>{"2026_12_08-desk-7.txt", "2026_12_08.txt.conflict1"}));
 }
 
 // The copies of the note a start opens: untouched ones (the header, or the header and template,
@@ -332,58 +322,50 @@ TEST(IsConflictCopy, TakesEachToolsNamesForTheNoteAndNothingElse) {
 // anything else is left as it is, and the copies holding words are named.
 TEST_F(LaunchTest, ASyncToolsCopiesOfTheNoteAreSettledWithoutLosingAWord) {
   using fake::Kind;
-  const std::string h = "2002/09/14   Saturday\r\n\r\n", ht = h + "- plan\n";
+  const std::string h = "2002/09/14   Saturday\r\n\r\n", ht = h + "- plan\n", w = "words";
   const std::string s = "2002_09_14.sync-conflict-20020914-101010-AAAAAAA.txt",
                     d = "2002_09_14 (Ann's conflicted copy 2002-09-14).txt",
-                    other_day = "2002_09_13.sync-conflict-20020914-101010-AAAAAAA.txt",
-                    look_alike = "2002_09_14 (copy).txt";
+                    other_day = "2002_09_13.sync-conflict-20020914-101010-AAAAAAA.txt", like = "2002_09_14 (copy).txt";
+  const auto f = [](const std::string& content) { return fake::Entry{Kind::File, content}; };
   struct Case {
     std::map<std::string, fake::Entry> before;  // the note absent: made by the start
     std::map<std::string, std::string> after;   // every entry's content
     std::vector<std::string> named;
     bool changes = false;
+    std::map<std::string, std::string> held = {};  // copies held open as they are removed, then holding
   };
   const Case cases[] = {
-      {{{kName, {Kind::File, h}}, {s, {Kind::File, "words"}}}, {{kName, "words"}}, {}},
-      {{{d, {Kind::File, "words"}}}, {{kName, "words"}}, {}},
-      {{{kName, {Kind::File, ht}}, {s, {Kind::File, h}}, {d, {Kind::File, ht}}}, {{kName, ht}}, {}},
-      {{{kName, {Kind::File, "mine"}}, {s, {Kind::File, "words"}}, {d, {Kind::File, h}}},
-       {{kName, "mine"}, {s, "words"}}, {s}},
-      {{{kName, {Kind::File, h}}, {s, {Kind::File, "a"}}, {d, {Kind::File, "b"}}},
-       {{kName, h}, {s, "a"}, {d, "b"}}, {d, s}},
-      {{{kName, {Kind::File, h}}, {s, {Kind::File, "words"}}, {d, {Kind::File, h}}}, {{kName, "words"}}, {}},
-      {{{kName, {Kind::File, h}}, {s, {Kind::File, "words"}}}, {{kName, h}, {s, "words"}}, {s}, true},
-      {{{kName, {Kind::Symlink, h}}, {s, {Kind::File, "words"}}}, {{kName, h}, {s, "words"}}, {s}},
-      {{{kName, {Kind::File, h}}, {s, {Kind::Directory, h}}, {d, {Kind::Fifo, ""}},
-        {other_day, {Kind::File, "words"}}, {look_alike, {Kind::File, "words"}}},
-       {{kName, h}, {s, h}, {d, ""}, {other_day, "words"}, {look_alike, "words"}}, {}},
+      {{{kName, f(h)}, {s, f(w)}}, {{kName, w}}, {}},
+      {{{d, f(w)}}, {{kName, w}}, {}},
+      {{{kName, f(ht)}, {s, f(h)}, {d, f(ht)}}, {{kName, ht}}, {}},
+      {{{kName, f("mine")}, {s, f(w)}, {d, f(h)}}, {{kName, "mine"}, {s, w}}, {s}},
+      {{{kName, f(h)}, {s, f("a")}, {d, f("b")}}, {{kName, h}, {s, "a"}, {d, "b"}}, {d, s}},
+      {{{kName, f(h)}, {s, f(w)}, {d, f(h)}}, {{kName, w}}, {}},
+      {{{kName, f(h)}, {s, f(w)}}, {{kName, h}, {s, w}}, {s}, true},
+      {{{kName, {Kind::Symlink, h}}, {s, f(w)}}, {{kName, h}, {s, w}}, {s}},
+      {{{kName, f(h)}, {s, {Kind::Directory, h}}, {d, {Kind::Fifo, ""}}, {other_day, f(w)}, {like, f(w)}},
+       {{kName, h}, {s, h}, {d, ""}, {other_day, w}, {like, w}}, {}},
+      {{{kName, f(h)}, {s, f(h)}, {d, f(w)}}, {{kName, w}, {s, h}}, {}, false, {{s, h}}},
+      {{{kName, f(h)}, {s, f(h)}}, {{kName, "typed"}}, {}, false, {{s, "typed"}}},
   };
   for (const Case& c : cases) {
     host = fake::Host{};
-    host.readings = {fake::AtUtc(2002, 9, 14)};
-    host.line_end = "\r\n", host.template_text = {"- plan\n", ""};
-    host.entries = c.before, host.note_changes_at_swap = c.changes;
+    host.line_end = "\r\n", host.template_text = {"- plan\n", ""}, host.readings = {fake::AtUtc(2002, 9, 14)};
+    host.entries = c.before, host.note_changes_at_swap = c.changes, host.held_at_removal = c.held;
     const daynote::ChosenNote note = daynote::MakeNote(host);
     std::map<std::string, std::string> after;
     for (const auto& [name, entry] : host.entries) after[name] = entry.content;
-    const std::string trace = std::to_string(&c - cases);
-    EXPECT_EQ(after, c.after) << trace;
-    EXPECT_EQ(note.name, kName) << trace;
-    EXPECT_EQ(note.other_versions, c.named) << trace;
-    EXPECT_TRUE(note.warnings.empty()) << trace;
+    EXPECT_EQ(after, c.after) << &c - cases;
+    EXPECT_EQ(note.name + std::to_string(note.warnings.size()), kName + std::string("0")) << &c - cases;
+    EXPECT_EQ(note.other_versions, c.named) << &c - cases;
   }
   // The previous note's copies too, judged by its own day's header; a refused removal is told.
   host = fake::Host{};
   host.readings = {fake::AtUtc(2002, 9, 15)}, host.fail_at = {NoteStep::Remove};
-  host.entries = {{kName, {Kind::File, "2002/09/14   Saturday\n\n"}}, {s, {Kind::File, "x"}},
-                  {d, {Kind::File, "2002/09/14   Saturday\n\n"}}};
-  const daynote::ChosenNote previous =
-      daynote::MakeNote(host, daynote::NoteRequest{{}, daynote::Neighbour::kPrevious});
-  EXPECT_EQ(previous.warnings, std::vector<std::string>{"cannot remove " + d + " in /fake: injected failure"});
-  EXPECT_EQ(host.entries[kName].content, "x");
-  EXPECT_EQ(host.entries.size(), 2u);
-  EXPECT_EQ(daynote::OtherVersionsWarning("'n'", {"'a'"}),
-            "another version of 'n' is in 'a', kept as the sync tool left it");
+  host.entries = {{kName, f("2002/09/14   Saturday\n\n")}, {s, f("x")}, {d, f("2002/09/14   Saturday\n\n")}};
+  EXPECT_EQ(daynote::MakeNote(host, daynote::NoteRequest{{}, daynote::Neighbour::kPrevious}).warnings,
+            std::vector<std::string>{"cannot remove " + d + " in /fake: injected failure"});
+  EXPECT_EQ(host.entries[kName].content + std::to_string(host.entries.size()), "x2");
   EXPECT_EQ(daynote::OtherVersionsWarning("'n'", {"'a'", "'b'", "'c'"}),
             "other versions of 'n' are in 'a', 'b' and 'c', kept as the sync tool left them");
 }

@@ -246,7 +246,8 @@ fresh sweep && touch ".$(date -d '2 days ago' +%Y_%m_%d).txt.k3x9qa" "${last=.$(
 # A new note is as old as its day. A sync tool's copy holding words takes an untouched note's
 # place, without a word; where both hold words nothing changes, the copy is named, exit 0.
 fresh synced && "$quorvin" -p > /dev/null && copy=${today%.txt}.sync-conflict-20261208-142303-5B4XNUX.txt && echo words > "$copy"
-check "a new note is as old as the start of its day" same "$(stat -c %Y "$today")" "$(date -d 00:00 +%s)"
+check "a new note is as old as the start of its day in the local zone" same "$(mkdir zone && cd zone && TZ=Asia/Kathmandu \
+  "$quorvin" -p -d 2026-01-01 > /dev/null && stat -c %Y 2026_01_01.txt && cd .. && rm -r zone)" "$(TZ=Asia/Kathmandu date -d 2026-01-01 +%s)"
 check "an untouched note gives its name to the copy holding words" same "$("$quorvin" -p 2>&1):$?:$(ls -A):$(cat "$today")" "$folder/$today:0:$today:words"
 echo mine > "$copy" && message=$("$quorvin" -p 2>&1 > /dev/null)
 check "where both hold words, nothing changes and the copy is named" same "$message:$?:$(LC_ALL=C ls -A | xargs):$(cat "$today")" \
