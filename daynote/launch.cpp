@@ -11,7 +11,8 @@ namespace {
 // disk, theirs may have taken the room ours lacked). Either way the note is
 // there once Save returns: what the clean-up then leaves behind is told,
 // but does not undo the start.
-void SaveNewNote(DayNoteHost& host, const std::string& content, Seconds time, ChosenNote& note) {
+void SaveNewNote(DayNoteHost& host, const std::string& content, std::optional<Seconds> time,
+                 ChosenNote& note) {
   std::unique_ptr<PendingNote> copy;
   bool saving = false;
   try {
@@ -20,7 +21,7 @@ void SaveNewNote(DayNoteHost& host, const std::string& content, Seconds time, Ch
     copy->Flush();
     // After the flush: through FUSE, a write reaching the file system then
     // would date the note anew.
-    copy->SetTime(time);
+    if (time) copy->SetTime(*time);
     saving = true;
     copy->Save();
   } catch (const NoteError& failure) {
@@ -64,9 +65,16 @@ std::string NewNoteContent(DayNoteHost& host, const NoteStamp& stamp, const std:
 // sync tool's "newest wins" (Syncthing's, rclone bisync's, Unison's) then
 // keeps the words over a note nobody touched. A day still to come gets the
 // time it is made at, never one in the future, which would win over words.
-Seconds NewNoteTime(DayNoteHost& host, const NoteStamp& stamp) {
+// A calendar day's note needs no clock: where it cannot be read, the note
+// keeps the time it was written at.
+std::optional<Seconds> NewNoteTime(DayNoteHost& host, const NoteStamp& stamp) {
   const Date date = DateOf(stamp);
-  const Seconds now = host.Now();
+  Seconds now = 0;
+  try {
+    now = host.Now();
+  } catch (const ClockError&) {
+    return std::nullopt;
+  }
   const std::optional<Seconds> start = host.DayStart(date.year, date.month, date.day);
   return start && *start < now ? *start : now;
 }

@@ -31,7 +31,7 @@ class Host : public daynote::DayNoteHost {
   std::map<std::string, Entry> entries;
   std::vector<std::string> opened;
   int clock_reads = 0;
-  bool calendar_fails = false;
+  bool calendar_fails = false, clock_fails = false;
   std::optional<std::tm> calendar_gives;      // given as it is, instead of the reading's date
   std::set<daynote::NoteStep> fail_at;        // the steps that throw NoteError
   std::optional<daynote::NoteStep> rival_at;  // another start saves the note just before it
@@ -47,6 +47,7 @@ class Host : public daynote::DayNoteHost {
   std::string FolderName() override { return "/fake"; }
 
   daynote::Seconds Now() override {
+    if (clock_fails) throw daynote::ClockError("the clock cannot be read");
     const std::size_t i = static_cast<std::size_t>(clock_reads++);
     return readings[i < readings.size() ? i : readings.size() - 1];
   }

@@ -143,6 +143,10 @@ TEST_F(LaunchTest, AnotherDaysNoteIsCountedFromTodaysLocalDate) {
     const daynote::Seconds start = daynote::DaysFromDate(*daynote::NoteDate(name)) * 86400;
     EXPECT_EQ(host.times[name], std::min(start, now)) << date;
   }
+  // Where the clock cannot be read, a calendar day's note is made all the same, with its time of writing.
+  host = fake::Host{}, host.clock_fails = true;
+  EXPECT_EQ(daynote::MakeNote(host, daynote::ParseCommandLine({"-d", "2000-02-29"}).request).name, "2000_02_29.txt");
+  EXPECT_TRUE(host.times.empty());
 }
 
 // Of the entries, only names of real days in the note's own form are notes; of two spellings of
