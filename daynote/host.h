@@ -160,6 +160,14 @@ class DayNoteHost {
   virtual bool TakeCopy(const std::string& note, const std::string& copy,
                         const std::vector<std::string>& untouched) = 0;
 
+  // Whether the current folder is known to be as it was (no entry added,
+  // removed or renamed since) when a start found no sync tool's copies of
+  // `note` in it: then a start may spare itself the listing. Called before
+  // the listing; a host that cannot tell says no.
+  virtual bool KnownSettled(const std::string& /*note*/) { return false; }
+  // The listing that followed KnownSettled found no copies of `note`.
+  virtual void NoteSettled(const std::string& /*note*/) {}
+
   // Asks the desktop to open the entry `name` of the current folder, by its
   // full path so that no search order can substitute another file.
   virtual void Open(const std::string& name) = 0;

@@ -88,16 +88,18 @@ std::vector<std::string> UntouchedContents(DayNoteHost& host, const NoteStamp& s
   return {header, header + added};
 }
 
-// The sync tools' copies of the note in the start's listing, settled.
-void SettleCopiesOf(DayNoteHost& host, const std::vector<std::string>& entries, ChosenNote& note) {
+// The sync tools' copies of the note in the start's listing, settled; false
+// when there were none.
+bool SettleCopiesOf(DayNoteHost& host, const std::vector<std::string>& entries, ChosenNote& note) {
   const std::optional<Date> day = NoteDate(note.name);
-  if (!day) return;
+  if (!day) return false;
   const std::vector<std::string> copies = ConflictCopies(entries, note.name, host.ComputerName());
-  if (copies.empty()) return;  // the template is read only when there is something to settle
+  if (copies.empty()) return false;  // the template is read only when there is something to settle
   CopiesSettled settled =
       SettleCopies(host, copies, note.name, UntouchedContents(host, DayStamp(0, *day)));
   note.other_versions = std::move(settled.other_versions);
   for (std::string& warning : settled.warnings) note.warnings.push_back(std::move(warning));
+  return true;
 }
 
 }  // namespace
@@ -188,12 +190,14 @@ ChosenNote MakeNote(DayNoteHost& host, const SettledRequest& request) {
   }
 
   // A folder we may enter but not list (mode 0300) still takes notes: its
-  // copies cannot be seen, and are not settled.
+  // copies cannot be seen, and are not settled. One known to hold none of
+  // the note's copies, as a start found it, is not listed again.
+  const std::string name = NoteFileName(request.day);
+  bool listed = false;
   try {
-    entries = host.ListEntries();
+    if (!host.KnownSettled(name)) entries = host.ListEntries(), listed = true;
   } catch (const NoteError&) {
   }
-  const std::string name = NoteFileName(request.day);
   ChosenNote note{name, {}, {}};
   if (const std::optional<std::string> entry = host.FindEntry(name)) {
     note.name = *entry;
@@ -203,7 +207,7 @@ ChosenNote MakeNote(DayNoteHost& host, const SettledRequest& request) {
   }
   // Another spelling is an entry stored as such, never one being written.
   if (note.name == name) host.AwaitNote(name, HeaderText(host, request.day).size());
-  SettleCopiesOf(host, entries, note);
+  if (!SettleCopiesOf(host, entries, note) && listed) host.NoteSettled(name);
   return note;
 }
 

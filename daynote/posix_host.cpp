@@ -8,6 +8,7 @@
 #include <stdio.h>
 #include <strings.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <sys/statvfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -750,6 +751,92 @@ bool PosixHost::TakeCopy(const std::string& note, const std::string& copy,
   (void)note, (void)copy, (void)untouched;
   return false;
 #endif
+}
+
+namespace {
+
+// Where starts remember the folders they found holding none of a note's
+// sync copies, in the user's cache (never in the notes folder, which a sync
+// tool would carry to other computers): a line for each folder, its device,
+// its number, its change time and the note. Any entry added, removed or
+// renamed changes the folder's change time, which no program can set back.
+std::string SettledRecord() {
+  const char* cache = getenv("XDG_CACHE_HOME");
+  const char* home = getenv("HOME");
+  if (cache && cache[0] == '/') return std::string(cache) + "/quorvin-settled";
+  return home && home[0] == '/' ? std::string(home) + "/.cache/quorvin-settled" : "";
+}
+
+std::string SettledLine(const struct stat& folder, const std::string& note) {
+  return std::to_string(folder.st_dev) + " " + std::to_string(folder.st_ino) + " " +
+         std::to_string(folder.st_ctim.tv_sec) + "." + std::to_string(folder.st_ctim.tv_nsec) + " " +
+         note + "\n";
+}
+
+// File systems on this computer's own disks, where the folder's change time
+// is this kernel's, changed with every entry: ext4, btrfs, XFS, tmpfs, F2FS.
+bool LocalFileSystem() {
+  struct statfs system {};
+  if (statfs(".", &system) != 0) return false;
+  for (const unsigned long type : {0xEF53UL, 0x9123683EUL, 0x58465342UL, 0x01021994UL, 0xF2F52010UL}) {
+    if (static_cast<unsigned long>(system.f_type) == type) return true;
+  }
+  return false;
+}
+
+std::string ReadSmallFile(const std::string& path) {
+  std::string text;
+  const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return text;
+  char buffer[4096];
+  for (ssize_t got; (got = read(fd, buffer, sizeof buffer)) > 0 && text.size() < 65536;) {
+    text.append(buffer, static_cast<std::size_t>(got));
+  }
+  close(fd);
+  return text;
+}
+
+}  // namespace
+
+bool PosixHost::KnownSettled(const std::string& note) {
+  struct stat folder {};
+  if (stat(".", &folder) != 0) return false;
+  folder_ = folder;
+  folder_seen_ = time(nullptr);
+  const std::string record = SettledRecord();
+  return !record.empty() &&
+         ("\n" + ReadSmallFile(record)).find("\n" + SettledLine(folder, note)) != std::string::npos;
+}
+
+// Remembered only where the folder last changed over a second before it was
+// looked at: a change after that look then shows as another change time,
+// whatever the file system's clock granularity.
+void PosixHost::NoteSettled(const std::string& note) {
+  const std::string record = SettledRecord();
+  if (!folder_ || record.empty() || folder_->st_ctim.tv_sec >= folder_seen_ - 1 ||
+      !LocalFileSystem()) {
+    return;
+  }
+  // This folder's line replaces its last one; the 31 other folders last
+  // recorded stay.
+  const std::string prefix =
+      std::to_string(folder_->st_dev) + " " + std::to_string(folder_->st_ino) + " ";
+  std::string kept = SettledLine(*folder_, note);
+  std::size_t others = 0;
+  const std::string old = ReadSmallFile(record);
+  for (std::size_t at = 0, end; at < old.size() && others < 31; at = end + 1, ++others) {
+    end = old.find('\n', at);
+    if (end == std::string::npos) break;
+    if (old.compare(at, prefix.size(), prefix) != 0) kept += old.substr(at, end + 1 - at);
+  }
+  mkdir(record.substr(0, record.rfind('/')).c_str(), 0700);
+  const std::string temporary = record + "." + std::to_string(getpid());
+  const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (fd < 0) return;
+  const bool written = WriteAll(fd, kept) == 0;
+  close(fd);
+  // A record that cannot be kept costs the next start only its listing.
+  if (!written || rename(temporary.c_str(), record.c_str()) != 0) unlink(temporary.c_str());
 }
 
 }  // namespace daynote

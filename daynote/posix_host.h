@@ -5,6 +5,8 @@
 
 #include <sys/stat.h>
 
+#include <ctime>
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -63,11 +65,15 @@ class PosixHost : public DayNoteHost {
                        const std::vector<std::string>& untouched) override;
   bool TakeCopy(const std::string& note, const std::string& copy,
                 const std::vector<std::string>& untouched) override;
+  bool KnownSettled(const std::string& note) override;
+  void NoteSettled(const std::string& note) override;
   void Open(const std::string& name) override;
 
  private:
   Opener opener_;
   std::optional<struct stat> found_;  // the note, as FindEntry found it by its own name
+  std::optional<struct stat> folder_;  // the folder, as KnownSettled found it
+  time_t folder_seen_ = 0;             // when
 };
 
 }  // namespace daynote

@@ -41,6 +41,8 @@ class Host : public daynote::DayNoteHost {
   std::map<std::string, daynote::Seconds> times;  // saved notes' times, as SetTime set them
   bool note_changes_at_swap = false;          // TakeCopy finds the note changed, and undoes
   std::map<std::string, std::string> held_at_removal;  // copies kept open by others, then holding
+  bool known_settled = false;                 // KnownSettled's answer
+  std::vector<std::string> settled;           // the notes NoteSettled was told of
   std::vector<std::string> templates_read;    // the names it was asked for, with their limits
 
   std::string LineEnd() const override { return line_end; }
@@ -99,6 +101,8 @@ class Host : public daynote::DayNoteHost {
     return daynote::DaysFromDate({year, month, day}) * 86400;  // the fake calendar is UTC's
   }
   std::string ComputerName() override { return "DESK"; }
+  bool KnownSettled(const std::string&) override { return known_settled; }
+  void NoteSettled(const std::string& note) override { settled.push_back(note); }
   daynote::Holding Examine(const std::string& name, const std::vector<std::string>& untouched) override {
     using daynote::Holding;
     const auto entry = entries.find(name);

@@ -6,6 +6,7 @@ checks=0
 
 scratch=$(mktemp -d /tmp/quorvin-e2e-XXXXXX)
 trap 'cd /; rm -rf "$scratch"' EXIT
+export XDG_CACHE_HOME=$scratch/cache  # where starts remember settled folders; not the user's
 
 check() {  # check DESCRIPTION COMMAND...
   local what=$1
@@ -51,8 +52,8 @@ SH
 }
 
 # calls QUORVIN [STRACE OPTION]...: exit status, calls on note, folder, signals, each ending ";".
-calls() {
-  strace -qq -o "$scratch/trace" -e signal=none -e trace=openat,write,utimensat,fsync,link,linkat,renameat2,close,clock_nanosleep,\
+calls() {  # with no record of settled folders, unless CALLS_CACHE names one
+  HOME= XDG_CACHE_HOME=${CALLS_CACHE:-} strace -qq -o "$scratch/trace" -e signal=none -e trace=openat,write,utimensat,fsync,link,linkat,renameat2,close,clock_nanosleep,\
 rt_sigaction,rt_sigprocmask,clone,clone3,wait4 "${@:2}" "$1" 3>&- 4>&- 5>&- 6>&- 7>&-
   echo "$?;$(LC_ALL=C sed -E '/(localtime|zoneinfo).* = [0-9]+$/{N;d}; /localtime|zoneinfo/d
     s/^rt_sigaction\(SIG([A-Z]+), \{sa_handler=SIG_([A-Z]+).*/\1:\2/; s/^rt_sigprocmask\(SIG_([A-Z]+), ([^,]*).*/\1 \2/

@@ -252,6 +252,10 @@ check "an untouched note gives its name to the copy holding words" same "$("$quo
 echo mine > "$copy" && message=$("$quorvin" -p 2>&1 > /dev/null)
 check "where both hold words, nothing changes and the copy is named" same "$message:$?:$(LC_ALL=C ls -A | xargs):$(cat "$today")" \
   "quorvin: warning: another version of '$today' is in '$copy', kept as the sync tool left it:0:$copy $today:words"
+# A folder last changed over a second before a start found none of the note's copies is listed
+# again only once an entry changes.
+fresh settled && "$quorvin" -p > /dev/null && sleep 2 && looks() { CALLS_CACHE=$scratch/cache calls "$quorvin" | grep -c "$listed"; }
+check "a settled folder is listed, then not, then again once an entry is added" same "$(looks; looks; : > x; looks)" $'1\n0\n1'
 
 fresh crowds
 check_crowds "$quorvin" 5 40
