@@ -204,6 +204,7 @@ ChosenNote MakeNote(DayNoteHost& host, const SettledRequest& request) {
   } else {
     const std::string content = NewNoteContent(host, request.day, name, note.warnings);
     SaveNewNote(host, content, NewNoteTime(host, request.day), note);
+    listed = false;  // the folder changed since: nothing to remember
   }
   // Another spelling is an entry stored as such, never one being written.
   if (note.name == name) host.AwaitNote(name, HeaderText(host, request.day).size());

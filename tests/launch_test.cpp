@@ -364,7 +364,8 @@ TEST_F(LaunchTest, ASyncToolsCopiesOfTheNoteAreSettledWithoutLosingAWord) {
     EXPECT_EQ(note.other_versions, c.named) << &c - cases;
     EXPECT_TRUE(host.settled.empty()) << &c - cases;
   }
-  // A folder the host knows settled is not listed; one listed and found without copies is told.
+  // A folder the host knows settled is not listed; one listed and found as it was, without
+  // copies, is told.
   for (const bool known : {true, false}) {
     host = fake::Host{};
     host.readings = {fake::AtUtc(2002, 9, 14)}, host.entries = {{"2002_09_14.txt.conflict1", f(w)}};
@@ -374,6 +375,8 @@ TEST_F(LaunchTest, ASyncToolsCopiesOfTheNoteAreSettledWithoutLosingAWord) {
               (known ? kHeader : w) + std::string("0"));
   }
   host = fake::Host{}, host.readings = {fake::AtUtc(2002, 9, 14)}, daynote::MakeNote(host);
+  EXPECT_TRUE(host.settled.empty());  // a start that made the note changed the folder
+  daynote::MakeNote(host);
   EXPECT_EQ(host.settled, std::vector<std::string>{kName});
   // The previous note's copies too, judged by its own day's header; a refused removal is told.
   host = fake::Host{};
