@@ -6,6 +6,7 @@
 #include "app/DayNoteApp.h"
 #include "app/icon_position.h"
 #include "daynote/launch.h"
+#include "daynote/sync_copies.h"
 #include "daynote/utf16.h"
 #include "daynote/win32_host.h"
 #include "res/resource.h"
@@ -42,6 +43,13 @@ BOOL CDayNoteDlg::OnInitDialog() {
       for (const std::string& warning : note.warnings) AfxGetApp()->ReportException(warning);
       host.Open(note.name);
       m_exitCode = 0;
+      // Once the note is open beside it, the user can compare it with the other versions.
+      if (!note.other_versions.empty()) {
+        std::vector<std::string> copies;
+        for (const std::string& copy : note.other_versions) copies.push_back('"' + copy + '"');
+        AfxGetApp()->ReportException(
+            daynote::OtherVersionsWarning('"' + note.name + '"', copies));
+      }
     }
   } catch (const daynote::OpenerError& error) {
     m_exitCode = 2;

@@ -21,6 +21,7 @@
 #include "daynote/command_line.h"
 #include "daynote/launch.h"
 #include "daynote/posix_host.h"
+#include "daynote/sync_copies.h"
 
 namespace {
 
@@ -134,6 +135,11 @@ int main(int argc, char** argv) {
     return kNoteMissing;
   }
   for (const std::string& warning : note.warnings) cli::Report("warning: " + warning);
+  if (!note.other_versions.empty()) {
+    std::vector<std::string> copies;
+    for (const std::string& copy : note.other_versions) copies.push_back(daynote::Quoted(copy));
+    cli::Report("warning: " + daynote::OtherVersionsWarning(daynote::Quoted(note.name), copies));
+  }
 
   if (print_path) {
     // A bare name would be a path into whatever folder the script is in.

@@ -59,6 +59,10 @@ class PendingNote {
   virtual ~PendingNote() = default;  // drops whatever was not saved, quietly
   virtual void Write(const std::string& bytes) = 0;
   virtual void Flush() = 0;  // to stable storage, not just out of our buffers
+  // Gives the content the modification time `time`, once it is all written
+  // and flushed, and before it gets the note's name. Best effort: a file system that
+  // keeps no such time, or refuses it, costs the note nothing else.
+  virtual void SetTime(Seconds time) = 0;
   // Gives the content the note's name unless an entry holds that name (or
   // one that differs only in case, where the system compares names so);
   // then another start was first, and nothing of theirs is replaced.
@@ -83,6 +87,14 @@ struct TemplateText {
 // The day whose note `entry` is a CopyName name for (of the note's own
 // spelling); none for any other name.
 std::optional<Date> CopiedDay(const std::string& entry);
+
+// What an entry holds, judged against the bytes of the note untouched: as a
+// start writes it for its day.
+enum class Holding {
+  kUntouched,  // a regular file of exactly those bytes
+  kText,       // a regular file of any other bytes: someone's words
+  kOther,      // no regular file (a link, a folder, a FIFO), gone, or unreadable
+};
 
 class DayNoteHost {
  public:
@@ -142,6 +154,39 @@ class DayNoteHost {
   // and throws NoteError(Look) if it vanished. Where notes are named only
   // once whole there is nothing to wait for.
   virtual void AwaitNote(const std::string& /*name*/, std::size_t /*header_size*/) {}
+
+  // The start of the day `year`-`month`-`day` in the local calendar; none
+  // when the calendar cannot place it.
+  virtual std::optional<Seconds> DayStart(std::int64_t year, int month, int day) = 0;
+
+  // This computer's name, as OneDrive puts it into its copies' names.
+  virtual std::string ComputerName() = 0;
+
+  // What the entry `name` of the current folder holds, as against the
+  // `untouched` contents; never follows a link, nor blocks on a FIFO.
+  virtual Holding Examine(const std::string& name, const std::vector<std::string>& untouched) = 0;
+
+  // Removes the entry `name` if it is a regular file holding one of the
+  // `untouched` contents, and is so still as it is removed; true when it
+  // was. Throws NoteError(Remove) when the system refuses the removal.
+  virtual bool RemoveUntouched(const std::string& name,
+                               const std::vector<std::string>& untouched) = 0;
+
+  // Gives the regular file `copy` the name `note` in place of the note, which
+  // is a regular file holding one of the `untouched` contents; the note is
+  // then removed. True when done; false when anything was not as said, or
+  // changed meanwhile, or the file system cannot do it safely: then both
+  // entries are as they were.
+  virtual bool TakeCopy(const std::string& note, const std::string& copy,
+                        const std::vector<std::string>& untouched) = 0;
+
+  // Whether the current folder is known to be as it was (no entry added,
+  // removed or renamed since) when a start found no sync tool's copies of
+  // `note` in it: then a start may spare itself the listing. Called before
+  // the listing; a host that cannot tell says no.
+  virtual bool KnownSettled(const std::string& /*note*/) { return false; }
+  // The listing that followed KnownSettled found no copies of `note`.
+  virtual void NoteSettled(const std::string& /*note*/) {}
 
   // Asks the desktop to open the entry `name` of the current folder, by its
   // full path so that no search order can substitute another file.

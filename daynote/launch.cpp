@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "daynote/quoting.h"
+#include "daynote/sync_copies.h"
 
 namespace daynote {
 namespace {
@@ -16,13 +17,17 @@ constexpr std::size_t kCopyTail = sizeof kCopyMark - 1 + 6;  // the mark, then s
 // disk, theirs may have taken the room ours lacked). Either way the note is
 // there once Save returns: what the clean-up then leaves behind is told,
 // but does not undo the start.
-void SaveNewNote(DayNoteHost& host, const std::string& content, ChosenNote& note) {
+void SaveNewNote(DayNoteHost& host, const std::string& content, std::optional<Seconds> time,
+                 ChosenNote& note) {
   std::unique_ptr<PendingNote> copy;
   bool saving = false;
   try {
     copy = host.CreatePending(note.name);
     copy->Write(content);
     copy->Flush();
+    // After the flush: through FUSE, a write reaching the file system then
+    // would date the note anew.
+    if (time) copy->SetTime(*time);
     saving = true;
     copy->Save();
   } catch (const NoteError& failure) {
@@ -63,12 +68,13 @@ std::string NewNoteContent(DayNoteHost& host, const NoteStamp& stamp, const std:
 
 // Copies that starts killed while they wrote left behind, where the file
 // system gave them names: each is checked against what a start writes for
-// its day (with today's template) before the host may remove it. A folder
-// that cannot be listed is swept by a later start.
-void SweepLeftCopies(DayNoteHost& host, const std::string& template_bytes) {
-  std::vector<std::string> names;
+// its day (with today's template) before the host may remove it. The
+// start's listing serves where it was taken; a folder that cannot be listed
+// is swept by a later start.
+void SweepLeftCopies(DayNoteHost& host, std::vector<std::string> names, bool listed,
+                     const std::string& template_bytes) {
   try {
-    names = host.ListEntries();
+    if (!listed) names = host.ListEntries();
   } catch (const NoteError&) {
     return;
   }
@@ -77,6 +83,47 @@ void SweepLeftCopies(DayNoteHost& host, const std::string& template_bytes) {
       host.RemoveLeftCopy(name, HeaderText(host, DayStamp(0, *day)) + template_bytes);
     }
   }
+}
+
+// A new note is older than anything typed on its day, on any computer: a
+// sync tool's "newest wins" (Syncthing's, rclone bisync's, Unison's) then
+// keeps the words over a note nobody touched. A day still to come gets the
+// time it is made at, never one in the future, which would win over words.
+// A calendar day's note needs no clock: where it cannot be read, the note
+// keeps the time it was written at.
+std::optional<Seconds> NewNoteTime(DayNoteHost& host, const NoteStamp& stamp) {
+  const Date date = DateOf(stamp);
+  Seconds now = 0;
+  try {
+    now = host.Now();
+  } catch (const ClockError&) {
+    return std::nullopt;
+  }
+  const std::optional<Seconds> start = host.DayStart(date.year, date.month, date.day);
+  return start && *start < now ? *start : now;
+}
+
+// The contents a start writes for the note's day: its header, and its header
+// with the template as it is now.
+std::vector<std::string> UntouchedContents(DayNoteHost& host, const NoteStamp& stamp) {
+  const std::string header = HeaderText(host, stamp);
+  const std::string added = host.ReadTemplate(kTemplateName, kTemplateLimit).bytes;
+  if (added.empty()) return {header};
+  return {header, header + added};
+}
+
+// The sync tools' copies of the note in the start's listing, settled; false
+// when there were none.
+bool SettleCopiesOf(DayNoteHost& host, const std::vector<std::string>& entries, ChosenNote& note) {
+  const std::optional<Date> day = NoteDate(note.name);
+  if (!day) return false;
+  const std::vector<std::string> copies = ConflictCopies(entries, note.name, host.ComputerName());
+  if (copies.empty()) return false;  // the template is read only when there is something to settle
+  CopiesSettled settled =
+      SettleCopies(host, copies, note.name, UntouchedContents(host, DayStamp(0, *day)));
+  note.other_versions = std::move(settled.other_versions);
+  for (std::string& warning : settled.warnings) note.warnings.push_back(std::move(warning));
+  return true;
 }
 
 }  // namespace
@@ -153,29 +200,46 @@ SettledRequest SettleRequest(DayNoteHost& host, const NoteRequest& request) {
 }
 
 ChosenNote MakeNote(DayNoteHost& host, const SettledRequest& request) {
+  // The start's one listing of the folder, shared by all that needs one.
+  std::vector<std::string> entries;
   if (request.neighbour != Neighbour::kNone) {
+    entries = host.ListEntries();
     const bool before = request.neighbour == Neighbour::kPrevious;
     const Date day = DateOf(request.day);
     // An entry named like a note that cannot be one (a folder, a FIFO, a
     // link to nothing) is passed over for the next nearest.
-    for (const std::string& found : NeighbourNotes(host.ListEntries(), day, request.neighbour)) {
-      if (host.IsNoteFile(found)) return {found, {}};
+    for (const std::string& found : NeighbourNotes(entries, day, request.neighbour)) {
+      if (!host.IsNoteFile(found)) continue;
+      ChosenNote note{found, {}, {}};
+      SettleCopiesOf(host, entries, note);
+      return note;
     }
     throw NoNoteError(std::string("no note ") + (before ? "before " : "after ") + IsoDate(day) +
                       " in " + host.FolderName());
   }
 
+  // A folder we may enter but not list (mode 0300) still takes notes: its
+  // copies cannot be seen, and are not settled. One known to hold none of
+  // the note's copies, as a start found it, is not listed again.
   const std::string name = NoteFileName(request.day);
-  ChosenNote note{name, {}};
+  bool listed = false;
+  try {
+    if (!host.KnownSettled(name)) entries = host.ListEntries(), listed = true;
+  } catch (const NoteError&) {
+  }
+  ChosenNote note{name, {}, {}};
   if (const std::optional<std::string> entry = host.FindEntry(name)) {
     note.name = *entry;
   } else {
     const TemplateText added = host.ReadTemplate(kTemplateName, kTemplateLimit);
-    SaveNewNote(host, NewNoteContent(host, request.day, name, added, note.warnings), note);
-    if (host.SweepsLeftCopies()) SweepLeftCopies(host, added.bytes);
+    SaveNewNote(host, NewNoteContent(host, request.day, name, added, note.warnings),
+                NewNoteTime(host, request.day), note);
+    if (host.SweepsLeftCopies()) SweepLeftCopies(host, entries, listed, added.bytes);
+    listed = false;  // the folder changed since: nothing to remember
   }
   // Another spelling is an entry stored as such, never one being written.
   if (note.name == name) host.AwaitNote(name, HeaderText(host, request.day).size());
+  if (!SettleCopiesOf(host, entries, note) && listed) host.NoteSettled(name);
   return note;
 }
 

@@ -30,6 +30,9 @@ struct NoteRequest {
 struct ChosenNote {
   std::string name;
   std::vector<std::string> warnings;
+  // A sync tool's copies of the note that hold other words than it: told
+  // once the note is opened (OtherVersionsWarning), left as they are.
+  std::vector<std::string> other_versions;
 };
 
 // The day asked for, counted from today, falls outside the years a note can
@@ -69,7 +72,9 @@ SettledRequest SettleRequest(DayNoteHost& host, const NoteRequest& request);
 // Creates the request's note with its header (and the template) if no entry
 // of its name exists, or finds the neighbour asked for; opens nothing. A
 // note that exists is never written to, and a new one appears under its
-// name only once it is whole. Throws NoNoteError, or NoteError (the note
+// name only once it is whole, as old as the start of its day (or made now,
+// for a day to come). A sync tool's copies of the note are then settled
+// (SettleCopies), from the start's one listing of the folder. Throws NoNoteError, or NoteError (the note
 // cannot be looked up or made; no unfinished copy is left behind unless the
 // message says so). Once the note is there, a failed clean-up is only a
 // warning.

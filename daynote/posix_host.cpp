@@ -8,10 +8,12 @@
 #include <stdio.h>
 #include <strings.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <sys/statvfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <climits>
 #include <cstdlib>
@@ -122,6 +124,13 @@ void SyncFolder() {
   // folders) changes nothing we could act on.
   fsync(folder);
   close(folder);
+}
+
+// Gives the file open as `fd` the modification time `time`; its access time
+// stays. A refusal leaves the time of writing, as before.
+void SetModified(int fd, Seconds time) {
+  const timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(time), 0}};
+  (void)futimens(fd, times);
 }
 
 // Restores a signal's disposition on every way out.
@@ -337,6 +346,11 @@ class PosixPendingNote : public PendingNote {
     if (fd_ >= 0 && fsync(fd_) != 0) Fail(NoteStep::Flush, name_, errno);
   }
 
+  void SetTime(Seconds time) override {
+    time_ = time;
+    if (fd_ >= 0) SetModified(fd_, time);
+  }
+
   // The copy gets the note's name by the first way the file system offers.
   // Any answer but EEXIST (the name is taken: another start was first)
   // closes a way; when all are closed, the note is written under its own
@@ -417,6 +431,7 @@ class PosixPendingNote : public PendingNote {
       step = NoteStep::Flush;
       error = errno;
     }
+    if (!error && time_) SetModified(fd, *time_);
     if (!error) {
       close(fd);
       return true;
@@ -438,6 +453,7 @@ class PosixPendingNote : public PendingNote {
   std::string temporary_;              // the copy's hidden name; empty when it has none
   std::string kept_;                   // a second name of the copy removal refused
   std::string text_;                   // what the copy holds
+  std::optional<Seconds> time_;        // its modification time, once set
   std::unique_ptr<HeldSignals> held_;  // while a name shows an unfinished note
 };
 
@@ -711,6 +727,224 @@ void PosixHost::Open(const std::string& name) {
   throw OpenerEnded("cannot open " + shown + ": " + opener_.name + " was ended by signal " +
                         std::to_string(signal) + " (" + strsignal(signal) + ")",
                     signal);
+}
+
+namespace {
+
+// The entry `name`, opened to be read if it can be without following a
+// link or blocking on a FIFO; -1 when it cannot.
+int OpenToJudge(const std::string& name) {
+  return open(name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+}
+
+// What the file open as `fd` holds, read from its start (`status`, from
+// fstat, tells its kind): no further than the longest untouched content
+// and a byte, so that a note of any size costs little.
+Holding Judge(int fd, const struct stat& status, const std::vector<std::string>& untouched) {
+  if (!S_ISREG(status.st_mode)) return Holding::kOther;
+  std::size_t longest = 0;
+  for (const std::string& content : untouched) longest = std::max(longest, content.size());
+  std::string bytes(longest + 1, '\0');
+  std::size_t size = 0;
+  while (size < bytes.size()) {
+    const ssize_t got = pread(fd, &bytes[size], bytes.size() - size, static_cast<off_t>(size));
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return Holding::kOther;
+    if (got == 0) break;
+    size += static_cast<std::size_t>(got);
+  }
+  bytes.resize(size);
+  return std::find(untouched.begin(), untouched.end(), bytes) != untouched.end()
+             ? Holding::kUntouched
+             : Holding::kText;
+}
+
+// Not changed between the two looks: any write changes the change time.
+bool Unchanged(const struct stat& before, const struct stat& after) {
+  return SameFile(before, after) && before.st_size == after.st_size &&
+         before.st_ctim.tv_sec == after.st_ctim.tv_sec &&
+         before.st_ctim.tv_nsec == after.st_ctim.tv_nsec;
+}
+
+// A file opened to be judged, closed on every way out.
+class Judged {
+ public:
+  Judged(const std::string& name, const std::vector<std::string>& untouched)
+      : fd_(OpenToJudge(name)) {
+    if (fd_ >= 0 && fstat(fd_, &status_) == 0) holding_ = Judge(fd_, status_, untouched);
+  }
+  Judged(const Judged&) = delete;
+  Judged& operator=(const Judged&) = delete;
+  ~Judged() {
+    if (fd_ >= 0) close(fd_);
+  }
+  Holding holding() const { return holding_; }
+  const struct stat& status() const { return status_; }
+  int fd() const { return fd_; }
+
+ private:
+  int fd_;
+  struct stat status_ {};
+  Holding holding_ = Holding::kOther;
+};
+
+}  // namespace
+
+std::optional<Seconds> PosixHost::DayStart(std::int64_t year, int month, int day) {
+  std::tm local{};
+  local.tm_year = static_cast<int>(year - 1900);
+  local.tm_mon = month - 1;
+  local.tm_mday = day;
+  local.tm_isdst = -1;  // whatever the zone's rule is on that day
+  errno = 0;
+  const time_t start = mktime(&local);
+  // -1 is also a second of 1969, which errno then does not mark.
+  if (start == static_cast<time_t>(-1) && errno != 0) return std::nullopt;
+  return static_cast<Seconds>(start);
+}
+
+std::string PosixHost::ComputerName() {
+  char name[256] = {};
+  if (gethostname(name, sizeof name - 1) != 0) return "";
+  return name;
+}
+
+Holding PosixHost::Examine(const std::string& name, const std::vector<std::string>& untouched) {
+  return Judged(name, untouched).holding();
+}
+
+// The file judged is removed only if the name still leads to it, unchanged,
+// just before: a sync tool that replaces the copy meanwhile replaces it by
+// rename, which leads the name elsewhere.
+bool PosixHost::RemoveUntouched(const std::string& name,
+                                const std::vector<std::string>& untouched) {
+  const Judged copy(name, untouched);
+  struct stat now {};
+  if (copy.holding() != Holding::kUntouched || lstat(name.c_str(), &now) != 0 ||
+      !Unchanged(copy.status(), now)) {
+    return false;
+  }
+  if (unlink(name.c_str()) == 0 || errno == ENOENT) return true;
+  throw Failure(NoteStep::Remove, name, errno);
+}
+
+// Both names are swapped in one step (RENAME_EXCHANGE), so that neither is
+// ever missing; then what was swapped out must be the untouched note as it
+// was judged, and what came in the copy, or the swap is undone. Only then
+// is the note's old file, now under the copy's name, removed.
+bool PosixHost::TakeCopy(const std::string& note, const std::string& copy,
+                         const std::vector<std::string>& untouched) {
+#ifdef RENAME_EXCHANGE
+  const Judged old_note(note, untouched);
+  const Judged words(copy, untouched);
+  if (old_note.holding() != Holding::kUntouched || words.holding() == Holding::kOther) return false;
+  if (renameat2(AT_FDCWD, copy.c_str(), AT_FDCWD, note.c_str(), RENAME_EXCHANGE) != 0) {
+    return false;
+  }
+  struct stat out {}, in {};
+  const bool swapped = lstat(copy.c_str(), &out) == 0 && SameFile(out, old_note.status()) &&
+                       lstat(note.c_str(), &in) == 0 && SameFile(in, words.status()) &&
+                       out.st_size == old_note.status().st_size &&
+                       Judge(old_note.fd(), out, untouched) == Holding::kUntouched;
+  if (!swapped) {
+    renameat2(AT_FDCWD, copy.c_str(), AT_FDCWD, note.c_str(), RENAME_EXCHANGE);
+    return false;
+  }
+  // Left, the old note under the copy's name is untouched: the next start
+  // removes it.
+  unlink(copy.c_str());
+  SyncFolder();
+  return true;
+#else
+  (void)note, (void)copy, (void)untouched;
+  return false;
+#endif
+}
+
+namespace {
+
+// Where starts remember the folders they found holding none of a note's
+// sync copies, in the user's cache (never in the notes folder, which a sync
+// tool would carry to other computers): a line for each folder, its device,
+// its number, its change time and the note. Any entry added, removed or
+// renamed changes the folder's change time, which no program can set back.
+std::string SettledRecord() {
+  const char* cache = getenv("XDG_CACHE_HOME");
+  const char* home = getenv("HOME");
+  if (cache && cache[0] == '/') return std::string(cache) + "/quorvin-settled";
+  return home && home[0] == '/' ? std::string(home) + "/.cache/quorvin-settled" : "";
+}
+
+std::string SettledLine(const struct stat& folder, const std::string& note) {
+  return std::to_string(folder.st_dev) + " " + std::to_string(folder.st_ino) + " " +
+         std::to_string(folder.st_ctim.tv_sec) + "." + std::to_string(folder.st_ctim.tv_nsec) + " " +
+         note + "\n";
+}
+
+// File systems on this computer's own disks, where the folder's change time
+// is this kernel's, changed with every entry: ext4, btrfs, XFS, tmpfs, F2FS.
+bool LocalFileSystem() {
+  struct statfs system {};
+  if (statfs(".", &system) != 0) return false;
+  for (const unsigned long type : {0xEF53UL, 0x9123683EUL, 0x58465342UL, 0x01021994UL, 0xF2F52010UL}) {
+    if (static_cast<unsigned long>(system.f_type) == type) return true;
+  }
+  return false;
+}
+
+std::string ReadSmallFile(const std::string& path) {
+  std::string text;
+  const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return text;
+  char buffer[4096];
+  for (ssize_t got; (got = read(fd, buffer, sizeof buffer)) > 0 && text.size() < 65536;) {
+    text.append(buffer, static_cast<std::size_t>(got));
+  }
+  close(fd);
+  return text;
+}
+
+}  // namespace
+
+bool PosixHost::KnownSettled(const std::string& note) {
+  struct stat folder {};
+  if (stat(".", &folder) != 0) return false;
+  folder_ = folder;
+  folder_seen_ = time(nullptr);
+  const std::string record = SettledRecord();
+  return !record.empty() &&
+         ("\n" + ReadSmallFile(record)).find("\n" + SettledLine(folder, note)) != std::string::npos;
+}
+
+// Remembered only where the folder last changed over a second before it was
+// looked at: a change after that look then shows as another change time,
+// whatever the file system's clock granularity.
+void PosixHost::NoteSettled(const std::string& note) {
+  const std::string record = SettledRecord();
+  if (!folder_ || record.empty() || folder_->st_ctim.tv_sec >= folder_seen_ - 1 ||
+      !LocalFileSystem()) {
+    return;
+  }
+  // This folder's line replaces its last one; the 31 other folders last
+  // recorded stay.
+  const std::string prefix =
+      std::to_string(folder_->st_dev) + " " + std::to_string(folder_->st_ino) + " ";
+  std::string kept = SettledLine(*folder_, note);
+  std::size_t others = 0;
+  const std::string old = ReadSmallFile(record);
+  for (std::size_t at = 0, end; at < old.size() && others < 31; at = end + 1, ++others) {
+    end = old.find('\n', at);
+    if (end == std::string::npos) break;
+    if (old.compare(at, prefix.size(), prefix) != 0) kept += old.substr(at, end + 1 - at);
+  }
+  mkdir(record.substr(0, record.rfind('/')).c_str(), 0700);
+  const std::string temporary = record + "." + std::to_string(getpid());
+  const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (fd < 0) return;
+  const bool written = WriteAll(fd, kept) == 0;
+  close(fd);
+  // A record that cannot be kept costs the next start only its listing.
+  if (!written || rename(temporary.c_str(), record.c_str()) != 0) unlink(temporary.c_str());
 }
 
 }  // namespace daynote

@@ -5,6 +5,8 @@
 
 #include <sys/stat.h>
 
+#include <ctime>
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -55,11 +57,22 @@ class PosixHost : public DayNoteHost {
   TemplateText ReadTemplate(const std::string& name, std::size_t limit) override;
   std::unique_ptr<PendingNote> CreatePending(const std::string& name) override;
   void AwaitNote(const std::string& name, std::size_t header_size) override;
+  std::optional<Seconds> DayStart(std::int64_t year, int month, int day) override;
+  std::string ComputerName() override;
+  Holding Examine(const std::string& name, const std::vector<std::string>& untouched) override;
+  bool RemoveUntouched(const std::string& name,
+                       const std::vector<std::string>& untouched) override;
+  bool TakeCopy(const std::string& note, const std::string& copy,
+                const std::vector<std::string>& untouched) override;
+  bool KnownSettled(const std::string& note) override;
+  void NoteSettled(const std::string& note) override;
   void Open(const std::string& name) override;
 
  private:
   Opener opener_;
   std::optional<struct stat> found_;  // the note, as FindEntry found it by its own name
+  std::optional<struct stat> folder_;  // the folder, as KnownSettled found it
+  time_t folder_seen_ = 0;             // when
 };
 
 }  // namespace daynote

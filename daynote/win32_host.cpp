@@ -7,6 +7,7 @@
 #include <shlwapi.h>
 #include <winternl.h>
 
+#include <algorithm>
 #include <array>
 
 #include "daynote/utf16.h"
@@ -239,6 +240,14 @@ HANDLE CreateCopy(const std::string& note, std::string& copy, DWORD flags) {
   }
 }
 
+// Gives the file open as `file` the modification time `time`. A refusal
+// leaves the time of writing, as before.
+void SetModified(HANDLE file, Seconds time) {
+  const std::int64_t ticks = time * kTicksPerSecond + kTicksFrom1601To1970;
+  const FILETIME written{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+  (void)SetFileTime(file, nullptr, nullptr, &written);
+}
+
 // A new note's content, in a file of a name of its own that the system
 // deletes when it is closed, also when the start is killed or the user logs
 // off, from the instant it is created: the note's name is a second link to
@@ -262,6 +271,13 @@ class Win32PendingNote : public PendingNote {
 
   void Flush() override {
     if (!FlushFileBuffers(file_)) Fail(NoteStep::Flush, name_, GetLastError());
+  }
+
+  // Set on the handle once the content is written, the time is kept when the
+  // handle is closed.
+  void SetTime(Seconds time) override {
+    time_ = time;
+    SetModified(file_, time);
   }
 
   // A link or rename that does not replace: a name taken meanwhile, in any
@@ -312,6 +328,7 @@ class Win32PendingNote : public PendingNote {
     delete_on_close_ = SetDeleteOnClose(true);
     Store(content_);
     Flush();
+    if (time_) SetModified(file_, *time_);
     if (delete_on_close_ && !SetDeleteOnClose(false)) Fail(NoteStep::Save, name_, GetLastError());
     delete_on_close_ = false;
     std::string rename = NameRequest<FILE_RENAME_INFO>(name_);
@@ -328,6 +345,7 @@ class Win32PendingNote : public PendingNote {
   std::string name_;
   std::string copy_;
   std::string content_;  // as stored, for the rename road
+  std::optional<Seconds> time_;  // its modification time, once set
   bool saved_ = false;
   bool delete_on_close_ = true;
 };
@@ -393,7 +411,7 @@ std::optional<std::tm> Win32Host::LocalTime(Seconds time) {
 // The file-search API finds files and folders, hidden ones too, and compares
 // names as the file system does: without regard to case.
 std::optional<std::string> Win32Host::FindEntry(const std::string& name) {
-  RefuseTheWindowsFolder(name);
+  RefuseTheWindowsFolderOnce(name);
   WIN32_FIND_DATAW found;
   const HANDLE search = FindFirstFileW(ExactPath(name).c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) {
@@ -410,8 +428,17 @@ std::optional<std::string> Win32Host::FindEntry(const std::string& name) {
 
 std::string Win32Host::FolderName() { return CurrentFolder(); }
 
+// A start lists the folder and looks for the note in it: the folder's
+// identities are walked once.
+void Win32Host::RefuseTheWindowsFolderOnce(const std::string& name) {
+  const std::optional<std::wstring> folder = CurrentFolderPath();
+  if (folder && folder == allowed_folder_) return;
+  RefuseTheWindowsFolder(name);
+  allowed_folder_ = folder;
+}
+
 std::vector<std::string> Win32Host::ListEntries() {
-  RefuseTheWindowsFolder("notes");
+  RefuseTheWindowsFolderOnce("notes");
   WIN32_FIND_DATAW found;
   const HANDLE search = FindFirstFileW(ExactPath("*").c_str(), &found);
   std::vector<std::string> names;
@@ -544,6 +571,138 @@ void Win32Host::Open(const std::string& name) {
   }
   throw OpenerError(title_ + " is ready, but Windows cannot open it:\n\n" + utf16::ToUtf8(path) +
                     "\n\n" + reason);
+}
+
+namespace {
+
+// The entry `name`, opened without following a link; others may meanwhile
+// do to it only what `share` lets them.
+HANDLE OpenToJudge(const std::string& name, DWORD access, DWORD share) {
+  return CreateFileW(ExactPath(name).c_str(), access, share, nullptr, OPEN_EXISTING,
+                     FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+}
+
+// What the file open as `file` holds, read from its start no further than
+// the longest untouched content and a byte.
+Holding Judge(HANDLE file, const std::vector<std::string>& untouched) {
+  BY_HANDLE_FILE_INFORMATION information{};
+  if (file == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(file, &information) ||
+      (information.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))) {
+    return Holding::kOther;
+  }
+  std::size_t longest = 0;
+  for (const std::string& content : untouched) longest = std::max(longest, content.size());
+  std::string bytes(longest + 1, '\0');
+  std::size_t size = 0;
+  LARGE_INTEGER start{};
+  if (!SetFilePointerEx(file, start, nullptr, FILE_BEGIN)) return Holding::kOther;
+  while (size < bytes.size()) {
+    DWORD got = 0;
+    if (!ReadFile(file, &bytes[size], static_cast<DWORD>(bytes.size() - size), &got, nullptr)) {
+      return Holding::kOther;
+    }
+    if (got == 0) break;
+    size += got;
+  }
+  bytes.resize(size);
+  return std::find(untouched.begin(), untouched.end(), bytes) != untouched.end()
+             ? Holding::kUntouched
+             : Holding::kText;
+}
+
+// Renames the file open as `file` to `name` in the current folder, never
+// replacing an entry.
+bool RenameByHandle(HANDLE file, const std::string& name) {
+  std::string rename = NameRequest<FILE_RENAME_INFO>(name);
+  return SetFileInformationByHandle(file, FileRenameInfo, rename.data(),
+                                    static_cast<DWORD>(rename.size()));
+}
+
+bool DeleteByHandle(HANDLE file) {
+  FILE_DISPOSITION_INFO disposition{TRUE};
+  return SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition);
+}
+
+// Closes a handle on every way out.
+class Handle {
+ public:
+  explicit Handle(HANDLE handle) : handle_(handle) {}
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  ~Handle() {
+    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+  }
+  HANDLE get() const { return handle_; }
+
+ private:
+  HANDLE handle_;
+};
+
+}  // namespace
+
+std::optional<Seconds> Win32Host::DayStart(std::int64_t year, int month, int day) {
+  if (year < 1601 || year > 30827) return std::nullopt;
+  SYSTEMTIME local{static_cast<WORD>(year), static_cast<WORD>(month), 0, static_cast<WORD>(day),
+                   0, 0, 0, 0};
+  SYSTEMTIME utc{};
+  FILETIME start{};
+  if (!TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc) ||
+      !SystemTimeToFileTime(&utc, &start)) {
+    return std::nullopt;
+  }
+  const std::int64_t ticks =
+      (static_cast<std::int64_t>(start.dwHighDateTime) << 32) | start.dwLowDateTime;
+  return (ticks - kTicksFrom1601To1970) / kTicksPerSecond;
+}
+
+std::string Win32Host::ComputerName() {
+  wchar_t name[MAX_COMPUTERNAME_LENGTH + 1];
+  DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+  return GetComputerNameW(name, &size) ? utf16::ToUtf8(std::wstring(name, size)) : "";
+}
+
+Holding Win32Host::Examine(const std::string& name, const std::vector<std::string>& untouched) {
+  const Handle file(
+      OpenToJudge(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE));
+  return Judge(file.get(), untouched);
+}
+
+// Judged and removed through one handle that lets nobody else write to the
+// file, or rename or remove it, meanwhile: what is removed is what was judged.
+bool Win32Host::RemoveUntouched(const std::string& name,
+                                const std::vector<std::string>& untouched) {
+  const Handle file(OpenToJudge(name, GENERIC_READ | DELETE, FILE_SHARE_READ));
+  if (Judge(file.get(), untouched) != Holding::kUntouched) return false;
+  if (!DeleteByHandle(file.get())) Fail(NoteStep::Remove, name, GetLastError());
+  return true;
+}
+
+// Windows has no exchange of two names. Both files are held so that nobody
+// else can write, rename or remove either; the untouched note is renamed
+// aside to a hidden name of its own, the copy is renamed to the note's name
+// (which a start may have taken in the instant between: then the note goes
+// back), and only then is the note's file removed, through its handle.
+bool Win32Host::TakeCopy(const std::string& note, const std::string& copy,
+                         const std::vector<std::string>& untouched) {
+  const Handle old_note(OpenToJudge(note, GENERIC_READ | DELETE, FILE_SHARE_READ));
+  const Handle words(OpenToJudge(copy, GENERIC_READ | DELETE, FILE_SHARE_READ));
+  if (Judge(old_note.get(), untouched) != Holding::kUntouched ||
+      Judge(words.get(), untouched) == Holding::kOther) {
+    return false;
+  }
+  LARGE_INTEGER counter;
+  QueryPerformanceCounter(&counter);
+  if (!RenameByHandle(old_note.get(), CopyName(note, static_cast<std::uint64_t>(counter.QuadPart)))) {
+    return false;
+  }
+  if (!RenameByHandle(words.get(), note)) {
+    // Where the note's name was taken meanwhile, the untouched file aside
+    // is of no use to anyone.
+    if (!RenameByHandle(old_note.get(), note)) DeleteByHandle(old_note.get());
+    return false;
+  }
+  DeleteByHandle(old_note.get());
+  return true;
 }
 
 }  // namespace daynote

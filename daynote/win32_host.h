@@ -30,10 +30,20 @@ class Win32Host : public DayNoteHost {
   bool IsNoteFile(const std::string& name) override;
   TemplateText ReadTemplate(const std::string& name, std::size_t limit) override;
   std::unique_ptr<PendingNote> CreatePending(const std::string& name) override;
+  std::optional<Seconds> DayStart(std::int64_t year, int month, int day) override;
+  std::string ComputerName() override;
+  Holding Examine(const std::string& name, const std::vector<std::string>& untouched) override;
+  bool RemoveUntouched(const std::string& name,
+                       const std::vector<std::string>& untouched) override;
+  bool TakeCopy(const std::string& note, const std::string& copy,
+                const std::vector<std::string>& untouched) override;
   void Open(const std::string& name) override;
 
  private:
+  void RefuseTheWindowsFolderOnce(const std::string& name);
+
   std::string title_;
+  std::optional<std::wstring> allowed_folder_;  // the current folder, once found not Windows'
 };
 
 }  // namespace daynote

@@ -31,13 +31,18 @@ class Host : public daynote::DayNoteHost {
   std::map<std::string, Entry> entries;
   std::vector<std::string> opened;
   int clock_reads = 0;
-  bool calendar_fails = false;
+  bool calendar_fails = false, clock_fails = false;
   std::optional<std::tm> calendar_gives;      // given as it is, instead of the reading's date
   std::set<daynote::NoteStep> fail_at;        // the steps that throw NoteError
   std::optional<daynote::NoteStep> rival_at;  // another start saves the note just before it
   std::vector<std::string> saved_unflushed;   // notes named before their content was flushed
   std::string line_end = "\n";
   daynote::TemplateText template_text;        // what ReadTemplate gives
+  std::map<std::string, daynote::Seconds> times;  // saved notes' times, as SetTime set them
+  bool note_changes_at_swap = false;          // TakeCopy finds the note changed, and undoes
+  std::map<std::string, std::string> held_at_removal;  // copies kept open by others, then holding
+  bool known_settled = false;                 // KnownSettled's answer
+  std::vector<std::string> settled;           // the notes NoteSettled was told of
   std::vector<std::string> templates_read;    // the names it was asked for, with their limits
   std::vector<std::string> swept;             // the copies RemoveLeftCopy was asked to remove
 
@@ -45,6 +50,7 @@ class Host : public daynote::DayNoteHost {
   std::string FolderName() override { return "/fake"; }
 
   daynote::Seconds Now() override {
+    if (clock_fails) throw daynote::ClockError("the clock cannot be read");
     const std::size_t i = static_cast<std::size_t>(clock_reads++);
     return readings[i < readings.size() ? i : readings.size() - 1];
   }
@@ -72,7 +78,7 @@ class Host : public daynote::DayNoteHost {
   }
 
   std::vector<std::string> ListEntries() override {
-    Step(daynote::NoteStep::Look, "notes");
+    Step(daynote::NoteStep::Look, "notes", "", false);
     std::vector<std::string> names;
     for (const auto& entry : entries) names.push_back(entry.first);
     return names;
@@ -102,6 +108,33 @@ class Host : public daynote::DayNoteHost {
 
   void Open(const std::string& name) override { opened.push_back(name); }
 
+  std::optional<daynote::Seconds> DayStart(std::int64_t year, int month, int day) override {
+    return daynote::DaysFromDate({year, month, day}) * 86400;  // the fake calendar is UTC's
+  }
+  std::string ComputerName() override { return "DESK"; }
+  bool KnownSettled(const std::string&) override { return known_settled; }
+  void NoteSettled(const std::string& note) override { settled.push_back(note); }
+  daynote::Holding Examine(const std::string& name, const std::vector<std::string>& untouched) override {
+    using daynote::Holding;
+    const auto entry = entries.find(name);
+    if (entry == entries.end() || entry->second.kind != Kind::File) return Holding::kOther;
+    const auto same = std::find(untouched.begin(), untouched.end(), entry->second.content);
+    return same != untouched.end() ? Holding::kUntouched : Holding::kText;
+  }
+  bool RemoveUntouched(const std::string& name, const std::vector<std::string>& untouched) override {
+    if (Examine(name, untouched) != daynote::Holding::kUntouched) return false;
+    if (held_at_removal.count(name)) { entries[name].content = held_at_removal[name]; return false; }
+    Step(daynote::NoteStep::Remove, name);
+    return entries.erase(name);
+  }
+  bool TakeCopy(const std::string& note, const std::string& copy,
+                const std::vector<std::string>& untouched) override {
+    if (note_changes_at_swap || Examine(note, untouched) != daynote::Holding::kUntouched ||
+        Examine(copy, untouched) == daynote::Holding::kOther) return false;
+    entries[note] = entries[copy];
+    return entries.erase(copy);
+  }
+
  private:
   class Pending : public daynote::PendingNote {
    public:
@@ -116,6 +149,7 @@ class Host : public daynote::DayNoteHost {
       host_.Step(daynote::NoteStep::Flush, name_);
       host_.entries[temporary_].flushed = true;
     }
+    void SetTime(daynote::Seconds time) override { time_ = time; }
     void Save() override {
       host_.Step(daynote::NoteStep::Save, name_);
       if (host_.Find(name_)) return;
@@ -123,6 +157,7 @@ class Host : public daynote::DayNoteHost {
       if (!copy.flushed) host_.saved_unflushed.push_back(name_);
       host_.entries.erase(temporary_);
       host_.entries[name_] = copy;
+      if (time_) host_.times[name_] = *time_;
     }
     void Discard() override {
       if (!host_.entries.count(temporary_)) return;
@@ -133,12 +168,14 @@ class Host : public daynote::DayNoteHost {
    private:
     Host& host_;
     std::string name_, temporary_;
+    std::optional<daynote::Seconds> time_;
   };
 
   // The rival's note is whole: it is another start doing the same job.
   // A failure names `subject`: the note, or its unfinished copy.
-  void Step(daynote::NoteStep step, const std::string& note, const std::string& subject = "") {
-    if (rival_at == step && !Find(note)) entries[note] = Entry{Kind::File, "theirs"};
+  void Step(daynote::NoteStep step, const std::string& note, const std::string& subject = "",
+            bool rival = true) {
+    if (rival && rival_at == step && !Find(note)) entries[note] = Entry{Kind::File, "theirs"};
     if (fail_at.count(step)) {
       throw daynote::NoteError(step, subject.empty() ? note : subject, "/fake", "injected failure");
     }

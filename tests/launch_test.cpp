@@ -6,6 +6,7 @@
 
 #include "daynote/command_line.h"
 #include "daynote/quoting.h"
+#include "daynote/sync_copies.h"
 
 #include "fake_host.h"
 
@@ -110,8 +111,8 @@ TEST(CommandLine, ReadsEveryFormAndNamesWhatIsWrong) {
 }
 
 // Another day's note is named and headed as today's would be on that day, counted from the local
-// date across month, year and leap-day edges; past the years a note can be named for, nothing is
-// made.
+// date across month, year and leap-day edges, and dated the start of its day (now, for one to
+// come); past the years a note can be named for, nothing is made.
 TEST_F(LaunchTest, AnotherDaysNoteIsCountedFromTodaysLocalDate) {
   const std::tuple<daynote::Seconds, const char*, const char*> cases[] = {
       {fake::AtUtc(2027, 1, 1, 0, 0, 0), "-1", "2026/12/31   Thursday"},
@@ -141,8 +142,16 @@ TEST_F(LaunchTest, AnotherDaysNoteIsCountedFromTodaysLocalDate) {
     std::replace(name.begin(), name.end(), '/', '_');
     EXPECT_EQ(daynote::MakeNote(host, line.request).name, name) << date;
     EXPECT_EQ(host.entries[name].content, std::string(header) + "\n\n") << date;
-    EXPECT_EQ(host.clock_reads, std::isdigit(date[0]) ? 0 : 1) << date;  // a calendar day needs none
+    // A calendar day needs no clock to be settled; the new note's time takes one reading.
+    EXPECT_EQ(host.clock_reads, std::isdigit(date[0]) ? 1 : 2) << date;
+    // As old as the start of its day, or as the start itself for a day to come: never later.
+    const daynote::Seconds start = daynote::DaysFromDate(*daynote::NoteDate(name)) * 86400;
+    EXPECT_EQ(host.times[name], std::min(start, now)) << date;
   }
+  // Where the clock cannot be read, a calendar day's note is made all the same, with its time of writing.
+  host = fake::Host{}, host.clock_fails = true;
+  EXPECT_EQ(daynote::MakeNote(host, daynote::ParseCommandLine({"-d", "2000-02-29"}).request).name, "2000_02_29.txt");
+  EXPECT_TRUE(host.times.empty());
 }
 
 // Of the entries, only names of real days in the note's own form are notes; of two spellings of
@@ -319,6 +328,103 @@ TEST(CopiedDay, OnlyACopyNameOfANoteHasADay) {
   for (const std::uint64_t seed : {std::uint64_t{0}, std::uint64_t{35}, ~std::uint64_t{0}}) {
     EXPECT_EQ(daynote::CopiedDay(daynote::CopyName("2026_12_05.txt", seed)), (daynote::Date{2026, 12, 5}));
   }
+}
+
+// Each sync tool's names for a copy of the note, and names that only look like one: the note's own
+// spellings, another day's copies, a suffix that is not this computer's name.
+TEST(IsConflictCopy, TakesEachToolsNamesForTheNoteAndNothingElse) {
+  const std::string copies = "|.sync-conflict-20261208-142303-5B4XNUX.txt|.sync-conflict-20261208-142303-AZ27Z0A.txt"
+      "|.sync-conflict-20261208-142303.txt| (Ann's conflicted copy 2026-12-08).txt|-DESK-7.txt|-desk-7.txt"
+      "| (DESK-7 conflicted copy 2026-12-08 (12)).txt| (conflicted copy 2026-12-08 142303).txt|.txt..path2"
+      "|_conflict-20261208-142303.txt|.txt.conflict1|.txt.conflict12|.conflict2.txt|.txt..path1|";
+  const std::string others = "|.txt|.TXT|.Txt| (copy).txt|-draft.txt|-DESK.txt|-DESK-7-1.txt|-.txt|.txt.conflict"
+      "|.sync-conflict-20261208-142303-5B4XNUX.TXT|.sync-conflict-2026128-142303-5B4XNUX.txt|.txt.conflict1x"
+      "|.sync-conflict-20261208-142303-5b4xnux.txt|.sync-conflict-20261208-142303-5B4XNU.txt|.txt.path1"
+      "|.sync-conflict-20261208-142303-5B4XNUX.txt.txt| (Ann's conflicted copy 2026-12-8).txt|.txt..path3"
+      "| (Ann's conflicted copy 2026-12-08) .txt| (Ann's conflicted copy 2026-12-08 ()).txt|.conflict.txt"
+      "| ((x) conflicted copy 2026-12-08).txt| (Ann) (Bob's conflicted copy 2026-12-08).txt"
+      "| (conflicted copy 2026-12-08 14230).txt|_conflict-20261208-1423031.txt|";
+  for (const std::string* list : {&copies, &others}) {
+    for (std::size_t at = 1, end; (end = list->find('|', at)) != std::string::npos; at = end + 1) {
+      const std::string entry = "2026_12_08" + list->substr(at, end - at);
+      EXPECT_EQ(daynote::IsConflictCopy(entry, "2026_12_08.txt", "DESK-7"), list == &copies) << entry;
+    }
+  }
+  EXPECT_FALSE(daynote::IsConflictCopy("2026_12_07.sync-conflict-20261208-142303.txt", "2026_12_08.txt", ""));
+  EXPECT_FALSE(daynote::IsConflictCopy("x2026_12_08.txt.conflict1", "2026_12_08.txt", ""));
+  EXPECT_TRUE(daynote::IsConflictCopy("2026_12_08.sync-conflict-20261208-142303.TXT", "2026_12_08.TXT", ""));
+  EXPECT_FALSE(daynote::IsConflictCopy(".txt.conflict1", ".txt", ""));
+  EXPECT_EQ(daynote::ConflictCopies({"2026_12_08.txt.conflict1", "2026_12_08.txt", "2026_12_08-desk-7.txt"},
+                                    "2026_12_08.txt", "DESK-7"),
+            (std::vector<std::string>{"2026_12_08-desk-7.txt", "2026_12_08.txt.conflict1"}));
+}
+
+// The copies of the note a start opens: untouched ones (the header, or the header and template,
+// with the host's line ends) are removed; one holding words takes an untouched note's place;
+// anything else is left as it is, and the copies holding words are named.
+TEST_F(LaunchTest, ASyncToolsCopiesOfTheNoteAreSettledWithoutLosingAWord) {
+  using fake::Kind;
+  const std::string h = "2002/09/14   Saturday\r\n\r\n", ht = h + "- plan\n", w = "words";
+  const std::string s = "2002_09_14.sync-conflict-20020914-101010-AAAAAAA.txt",
+                    d = "2002_09_14 (Ann's conflicted copy 2002-09-14).txt",
+                    other_day = "2002_09_13.sync-conflict-20020914-101010-AAAAAAA.txt", like = "2002_09_14 (copy).txt";
+  const auto f = [](const std::string& content) { return fake::Entry{Kind::File, content}; };
+  struct Case {
+    std::map<std::string, fake::Entry> before;  // the note absent: made by the start
+    std::map<std::string, std::string> after;   // every entry's content
+    std::vector<std::string> named;
+    bool changes = false;
+    std::map<std::string, std::string> held = {};  // copies held open as they are removed, then holding
+  };
+  const Case cases[] = {
+      {{{kName, f(h)}, {s, f(w)}}, {{kName, w}}, {}},
+      {{{d, f(w)}}, {{kName, w}}, {}},
+      {{{kName, f(ht)}, {s, f(h)}, {d, f(ht)}}, {{kName, ht}}, {}},
+      {{{kName, f("mine")}, {s, f(w)}, {d, f(h)}}, {{kName, "mine"}, {s, w}}, {s}},
+      {{{kName, f(h)}, {s, f("a")}, {d, f("b")}}, {{kName, h}, {s, "a"}, {d, "b"}}, {d, s}},
+      {{{kName, f(h)}, {s, f(w)}, {d, f(h)}}, {{kName, w}}, {}},
+      {{{kName, f(h)}, {s, f(w)}}, {{kName, h}, {s, w}}, {s}, true},
+      {{{kName, {Kind::Symlink, h}}, {s, f(w)}}, {{kName, h}, {s, w}}, {s}},
+      {{{kName, f(h)}, {s, {Kind::Directory, h}}, {d, {Kind::Fifo, ""}}, {other_day, f(w)}, {like, f(w)}},
+       {{kName, h}, {s, h}, {d, ""}, {other_day, w}, {like, w}}, {}},
+      {{{kName, f(h)}, {s, f(h)}, {d, f(w)}}, {{kName, w}, {s, h}}, {}, false, {{s, h}}},
+      {{{kName, f(h)}, {s, f(h)}}, {{kName, "typed"}}, {}, false, {{s, "typed"}}},
+  };
+  for (const Case& c : cases) {
+    host = fake::Host{};
+    host.line_end = "\r\n", host.template_text = {"- plan\n", ""}, host.readings = {fake::AtUtc(2002, 9, 14)};
+    host.entries = c.before, host.note_changes_at_swap = c.changes, host.held_at_removal = c.held;
+    const daynote::ChosenNote note = daynote::MakeNote(host);
+    std::map<std::string, std::string> after;
+    for (const auto& [name, entry] : host.entries) after[name] = entry.content;
+    EXPECT_EQ(after, c.after) << &c - cases;
+    EXPECT_EQ(note.name + std::to_string(note.warnings.size()), kName + std::string("0")) << &c - cases;
+    EXPECT_EQ(note.other_versions, c.named) << &c - cases;
+    EXPECT_TRUE(host.settled.empty()) << &c - cases;
+  }
+  // A folder the host knows settled is not listed; one listed and found as it was, without
+  // copies, is told.
+  for (const bool known : {true, false}) {
+    host = fake::Host{};
+    host.readings = {fake::AtUtc(2002, 9, 14)}, host.entries = {{"2002_09_14.txt.conflict1", f(w)}};
+    host.known_settled = known;
+    daynote::MakeNote(host);
+    EXPECT_EQ(host.entries[kName].content + std::to_string(host.settled.size()),
+              (known ? kHeader : w) + std::string("0"));
+  }
+  host = fake::Host{}, host.readings = {fake::AtUtc(2002, 9, 14)}, daynote::MakeNote(host);
+  EXPECT_TRUE(host.settled.empty());  // a start that made the note changed the folder
+  daynote::MakeNote(host);
+  EXPECT_EQ(host.settled, std::vector<std::string>{kName});
+  // The previous note's copies too, judged by its own day's header; a refused removal is told.
+  host = fake::Host{};
+  host.readings = {fake::AtUtc(2002, 9, 15)}, host.fail_at = {NoteStep::Remove};
+  host.entries = {{kName, f("2002/09/14   Saturday\n\n")}, {s, f("x")}, {d, f("2002/09/14   Saturday\n\n")}};
+  EXPECT_EQ(daynote::MakeNote(host, daynote::NoteRequest{{}, daynote::Neighbour::kPrevious}).warnings,
+            std::vector<std::string>{"cannot remove " + d + " in /fake: injected failure"});
+  EXPECT_EQ(host.entries[kName].content + std::to_string(host.entries.size()), "x2");
+  EXPECT_EQ(daynote::OtherVersionsWarning("'n'", {"'a'", "'b'", "'c'"}),
+            "other versions of 'n' are in 'a', 'b' and 'c', kept as the sync tool left them");
 }
 
 }  // namespace

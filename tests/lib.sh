@@ -6,6 +6,7 @@ checks=0
 
 scratch=$(mktemp -d /tmp/quorvin-e2e-XXXXXX)
 trap 'cd /; rm -rf "$scratch"' EXIT
+export XDG_CACHE_HOME=$scratch/cache  # where starts remember settled folders; not the user's
 
 check() {  # check DESCRIPTION COMMAND...
   local what=$1
@@ -51,17 +52,18 @@ SH
 }
 
 # calls QUORVIN [STRACE OPTION]...: exit status, calls on note, folder, signals, each ending ";".
-calls() {
-  strace -qq -o "$scratch/trace" -e signal=none -e trace=openat,write,fsync,link,linkat,renameat2,close,clock_nanosleep,\
+calls() {  # with no record of settled folders, unless CALLS_CACHE names one
+  HOME= XDG_CACHE_HOME=${CALLS_CACHE:-} strace -qq -o "$scratch/trace" -e signal=none -e trace=openat,write,utimensat,fsync,link,linkat,renameat2,close,clock_nanosleep,\
 rt_sigaction,rt_sigprocmask,clone,clone3,wait4 "${@:2}" "$1" 3>&- 4>&- 5>&- 6>&- 7>&-
   echo "$?;$(LC_ALL=C sed -E '/(localtime|zoneinfo).* = [0-9]+$/{N;d}; /localtime|zoneinfo/d
     s/^rt_sigaction\(SIG([A-Z]+), \{sa_handler=SIG_([A-Z]+).*/\1:\2/; s/^rt_sigprocmask\(SIG_([A-Z]+), ([^,]*).*/\1 \2/
-    s/^clone3?\(.*/spawn/; s/^wait4.*/wait/; s/ = 0$//; s/^(write|fsync|close)\(([0-9]+).*/\1 \2/; s/ = -1 ([A-Z]+).*/ \1/
+    s/^clone3?\(.*/spawn/; s/^wait4.*/wait/; s/ = 0$//; s/^(write|fsync|close|utimensat)\(([0-9]+).*/\1 \2/; s/ = -1 ([A-Z]+).*/ \1/
     s/\.[0-9_]+\.txt\.quorvin-[0-9a-z]{6}/.copy/g; s/null", O_(RD|WR)ONLY/null \1/; s/(AT_FDCWD|O_WRONLY|O_RDONLY|O_CLOEXEC|0666|AT_SYMLINK_FOLLOW|RENAME_)[|, ]*//g
     s/[",()]+/ /g; s/\| / /g; s/ +/ /g; s/ $//' "$scratch/trace" | tr '\n' ';')"
 }
+listed="openat . O_NONBLOCK|O_DIRECTORY = 3;close 3"  # the one listing of the folder
 template="openat template.txt O_NOCTTY|O_NONBLOCK|O_NOFOLLOW ENOENT"
-synced="openat . O_DIRECTORY = 4;fsync 4;close 4;close 3;openat . O_NONBLOCK|O_DIRECTORY = 3;close 3;CHLD:DFL;INT:IGN;QUIT:IGN;BLOCK ~[];spawn;\
+synced="openat . O_DIRECTORY = 4;fsync 4;close 4;close 3;CHLD:DFL;INT:IGN;QUIT:IGN;BLOCK ~[];spawn;\
 SETMASK [];wait;QUIT:DFL;INT:DFL;CHLD:DFL;"
 
 # STARTS starts of quorvin at once, ROUNDS times, each round in a new folder

@@ -224,4 +224,32 @@ TEST_F(PosixHostFolder, RemovesOnlyAnOwnDayOldCopyHoldingTheStartOfANote) {
   }
 }
 
+// Judged by what they hold (read no further than need be), only regular files reached without a
+// link are removed or swapped, and only when the note and copy are as the caller said.
+TEST_F(PosixHostFolder, RemovesAndSwapsOnlyRegularFilesHoldingWhatTheyAreSaidTo) {
+  using daynote::Holding;
+  const std::vector<std::string> untouched = {"H\n", "H\nT"};
+  const std::pair<const char*, Holding> kinds[] = {
+      {"printf 'H\\n' > e", Holding::kUntouched}, {"printf 'H\\nT' > e", Holding::kUntouched},
+      {"printf 'H\\nTx' > e", Holding::kText}, {": > e", Holding::kText}, {"mkfifo e", Holding::kOther},
+      {"head -c 99999 /dev/zero > e", Holding::kText}, {"printf 'H\\n' > u && ln -s u e", Holding::kOther},
+      {"mkdir e", Holding::kOther}, {"true", Holding::kOther}};
+  for (const auto& [make, holding] : kinds) {
+    ASSERT_EQ(std::system((std::string("rm -rf e u && ") + make).c_str()), 0) << make;
+    const std::string before = Listing();
+    EXPECT_EQ(host_.Examine("e", untouched), holding) << make;
+    EXPECT_EQ(host_.RemoveUntouched("e", untouched), holding == Holding::kUntouched) << make;
+    EXPECT_EQ(Listing(), holding == Holding::kUntouched ? "" : before) << make;
+  }
+  const std::pair<const char*, const char*> swaps[] = {
+      {"printf 'H\\n' > n && echo words > c", "1:n :words\n"}, {"echo mine > n && echo words > c", "0:c n :mine\n"},
+      {"printf 'H\\n' > n && echo words > w && ln -s w c", "0:c n w :H\n"},
+      {"printf 'H\\n' > u && ln -s u n && echo words > c", "0:c n u :H\n"}, {"printf 'H\\n' > n && mkdir c", "0:c n :H\n"}};
+  for (const auto& [make, after] : swaps) {
+    ASSERT_EQ(std::system((std::string("rm -rf n c u w && ") + make).c_str()), 0) << make;
+    const bool taken = host_.TakeCopy("n", "c", untouched);
+    EXPECT_EQ(std::to_string(taken) + ":" + Listing() + ":" + Read("n"), after) << make;
+  }
+}
+
 }  // namespace

@@ -52,17 +52,17 @@ if truncate -s 64M "$scratch/exfat.img" && mkfs.exfat "$scratch/exfat.img" > /de
 mount -t tmpfs none /proc || { echo "skipped: /proc cannot be hidden"; exit 77; }
 mkdir "$scratch/no-proc" && cd "$scratch/no-proc" || exit 1
 # Signals held, the hidden copy (made again on a name taken, kept by a refused flag, a taken name) flushed,
-# named, the folder flushed; the note whole, nothing else left. The fourth file opened is the first copy
-# (the time zone's is the first, the template the second).
+# named, the folder flushed; the note whole, nothing else left. The fifth file opened is the first copy
+# (the time zone's is the first, the folder the second, the template the third).
 check "without /proc, the calls in order" same "$(calls "$quorvin" -e inject=renameat2:error=EINVAL:when=1 \
-  -e inject=link:error=EEXIST:when=1 -e inject=openat:error=EEXIST:when=4):$(ls -A):$(cat "$today")" "0;$template;openat . \
+  -e inject=link:error=EEXIST:when=1 -e inject=openat:error=EEXIST:when=5):$(ls -A):$(cat "$today")" "0;$listed;$template;openat . \
 O_TMPFILE = 3;close 3;XFSZ:IGN;BLOCK ~[XFSZ RTMIN RT_1];openat .copy O_CREAT|O_EXCL|O_NOFOLLOW EEXIST;openat .copy \
 O_CREAT|O_EXCL|O_NOFOLLOW = 3;renameat2 .copy .copy NOREPLACE EINVAL;link .copy .copy EEXIST;XFSZ:IGN;write 3;\
-XFSZ:IGN;fsync 3;renameat2 .copy $today NOREPLACE;SETMASK [];XFSZ:DFL;$synced:$today:$header"
+XFSZ:IGN;fsync 3;utimensat 3;renameat2 .copy $today NOREPLACE;SETMASK [];XFSZ:DFL;$synced:$today:$header"
 check "with no rename that refuses to replace, the note is linked, not also made; a second hidden name goes too" same "$(rm "$today"
   calls "$quorvin" -e inject=renameat2:error=EINVAL -e inject=unlink:error=EPERM:when=1 | grep -o '\(link\|openat\)[^;]*;' |
-  tr -d '\n'):$(ls -A)" "$template;openat . O_TMPFILE = 3;openat .copy O_CREAT|O_EXCL|O_NOFOLLOW = 3;link .copy .copy;\
-link .copy $today;openat . O_DIRECTORY = 4;openat . O_NONBLOCK|O_DIRECTORY = 3;:$today"
+  tr -d '\n'):$(ls -A)" "openat . O_NONBLOCK|O_DIRECTORY = 3;$template;openat . O_TMPFILE = 3;openat .copy O_CREAT|O_EXCL|O_NOFOLLOW = 3;link .copy .copy;\
+link .copy $today;openat . O_DIRECTORY = 4;:$today"
 # A start killed at its flush leaves its copy, which goes with a start once it is two days old; one held at its flush
 # keeps its copy through starts for other days meanwhile, and then gives the note its name by it.
 mkdir left held && (cd left && strace -qq -o /dev/null -e inject=fsync:signal=KILL:when=1 "$quorvin"; ls -A > ../left.was

@@ -23,12 +23,12 @@ on_terminal() { script -qec "$1" /dev/null < /dev/null | tr -d '\r'; return "${P
 fresh calls
 if [ -z "${QUORVIN_SANITIZED:-}" ]; then  # a sanitized build makes calls of its own, and no strace
 check "a start's calls in order" same "$(calls "$quorvin" <&- 2>&-)" "0;openat /dev/null RD;openat \
-/dev/null WR = 2;$template;openat . O_TMPFILE = 3;XFSZ:IGN;write 3;XFSZ:DFL;fsync 3;linkat /proc/self/fd/3 $today;$synced"
-check "where the note exists, a start lists nothing and writes nothing: it opens the note" same "$(calls "$quorvin")" "0;${synced#*O_DIRECTORY = 3;close 3;}"
+/dev/null WR = 2;$listed;$template;openat . O_TMPFILE = 3;XFSZ:IGN;write 3;XFSZ:DFL;fsync 3;utimensat 3;linkat /proc/self/fd/3 $today;$synced"
+check "where the note exists, a start lists the folder once and writes nothing: it opens the note" same "$(calls "$quorvin")" "0;$listed;${synced#*close 3;}"
 check "where no link is made, the note is made under its name, then flushed, then its folder" \
-  same "$(rm "$today"; calls "$quorvin" -e inject=linkat:error=EPERM)" "0;$template;openat . O_TMPFILE = 3;XFSZ:IGN;write 3;\
-XFSZ:DFL;fsync 3;linkat /proc/self/fd/3 $today EPERM;XFSZ:IGN;BLOCK ~[XFSZ RTMIN RT_1];openat $today \
-O_CREAT|O_EXCL|O_NOFOLLOW = 4;XFSZ:IGN;write 4;XFSZ:IGN;fsync 4;close 4;SETMASK [];XFSZ:DFL;$synced"
+  same "$(rm "$today"; calls "$quorvin" -e inject=linkat:error=EPERM)" "0;$listed;$template;openat . O_TMPFILE = 3;XFSZ:IGN;write 3;\
+XFSZ:DFL;fsync 3;utimensat 3;linkat /proc/self/fd/3 $today EPERM;XFSZ:IGN;BLOCK ~[XFSZ RTMIN RT_1];openat $today \
+O_CREAT|O_EXCL|O_NOFOLLOW = 4;XFSZ:IGN;write 4;XFSZ:IGN;fsync 4;utimensat 4;close 4;SETMASK [];XFSZ:DFL;$synced"
 for case in "fsync:error=EIO|:" "linkat:error=EPERM -e inject=fsync:error=EIO:when=2|:" "linkat:error=EPERM -e \
   inject=fsync:error=EIO:when=2 -e inject=unlink:error=EPERM|; cannot remove '$today' in '$folder': Operation not permitted:$today"; do
   rm -f "$today"; message=$(strace -qq -o /dev/null -e inject=${case%|*} "$quorvin" 2>&1)
@@ -263,6 +263,20 @@ fresh sweep && d=.${today%.txt} && printf '%s\n' "$header" > "$d.txt.quorvin-lef
 check "a start making a note removes only a copy a killed start left" same "$?:$(LC_ALL=C ls -A | xargs)" "0:$d.TXT.quorvin-left02 \
 $d.txt.backup $d.txt.k3x9qa $d.txt.quorvin-fifo01 $d.txt.quorvin-link01 $d.txt.quorvin-mine01 $d.txt.quorvin-nobody $(for n in 0 1 5; do
   date -d "$n days" +%Y_%m_%d.txt; done | xargs)"
+
+# A new note is as old as its day. A sync tool's copy holding words takes an untouched note's
+# place, without a word; where both hold words nothing changes, the copy is named, exit 0.
+fresh synced && "$quorvin" -p > /dev/null && copy=${today%.txt}.sync-conflict-20261208-142303-5B4XNUX.txt && echo words > "$copy"
+check "a new note is as old as the start of its day in the local zone" same "$(mkdir zone && cd zone && TZ=Asia/Kathmandu \
+  "$quorvin" -p -d 2026-01-01 > /dev/null && stat -c %Y 2026_01_01.txt && cd .. && rm -r zone)" "$(TZ=Asia/Kathmandu date -d 2026-01-01 +%s)"
+check "an untouched note gives its name to the copy holding words" same "$("$quorvin" -p 2>&1):$?:$(ls -A):$(cat "$today")" "$folder/$today:0:$today:words"
+echo mine > "$copy" && message=$("$quorvin" -p 2>&1 > /dev/null)
+check "where both hold words, nothing changes and the copy is named" same "$message:$?:$(LC_ALL=C ls -A | xargs):$(cat "$today")" \
+  "quorvin: warning: another version of '$today' is in '$copy', kept as the sync tool left it:0:$copy $today:words"
+# A folder last changed over a second before a start found none of the note's copies is listed
+# again only once an entry changes.
+fresh settled && "$quorvin" -p > /dev/null && sleep 2 && looks() { CALLS_CACHE=$scratch/cache calls "$quorvin" | grep -c "$listed"; }
+check "a settled folder is listed, then not, then again once an entry is added" same "$(looks; looks; : > x; looks)" $'1\n0\n1'
 
 fresh crowds
 check_crowds "$quorvin" 5 40

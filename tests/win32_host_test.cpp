@@ -90,6 +90,39 @@ TEST_F(Win32HostFolder, WritesANewNoteInTextModeAndOpensIt) {
   EXPECT_EQ(host.opened, std::vector<std::string>{"2002_09_14.txt"});
 }
 
+// A new note is as old as the start of its local day. Of a sync tool's copies, an untouched one
+// is removed and the one holding words takes an untouched note's place; beside a note holding
+// words it is named, and a folder, or a copy another program holds open, is left.
+TEST_F(Win32HostFolder, ANewNoteIsAsOldAsItsDayAndACopyHoldingWordsTakesItsPlace) {
+  FixedClockHost host(fake::AtUtc(2002, 9, 14));
+  const std::string note = "2002_09_14.txt", header = "2002/09/14   Saturday\r\n\r\n",
+                    dropbox = "2002_09_14 (Ann's conflicted copy 2002-09-14).txt",
+                    syncthing = "2002_09_14.sync-conflict-20020914-101010-AAAAAAA.txt";
+  daynote::MakeNote(host);
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  ASSERT_TRUE(GetFileAttributesExA(note.c_str(), GetFileExInfoStandard, &data));
+  const std::int64_t ticks = (std::int64_t(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+  // fusefat writes back, as another handle (Wine's server's) closes, the time the rename gave.
+  if (!GetEnvironmentVariableW(L"QUORVIN_FAT_FOLDER", nullptr, 0)) {
+    EXPECT_EQ(ticks / 10000000 - 11644473600, host.DayStart(2002, 9, 14));
+  }
+  MakeFile(dropbox.c_str(), "words"), MakeFile(syncthing.c_str(), header.c_str());
+  EXPECT_TRUE(daynote::MakeNote(host).other_versions.empty());
+  EXPECT_EQ(Listing() + Read(note.c_str()), note + " words");
+  MakeFile(dropbox.c_str(), "more");
+  ASSERT_TRUE(CreateDirectoryA(syncthing.c_str(), nullptr));
+  EXPECT_EQ(daynote::MakeNote(host).other_versions, std::vector<std::string>{dropbox});
+  EXPECT_EQ(Read(note.c_str()) + Read(dropbox.c_str()), "wordsmore");
+  MakeFile(note.c_str(), header.c_str());
+  ASSERT_TRUE(DeleteFileA(dropbox.c_str()) && RemoveDirectoryA(syncthing.c_str()));
+  MakeFile(syncthing.c_str(), header.c_str());
+  const HANDLE held = CreateFileA(syncthing.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, 0, nullptr);
+  EXPECT_TRUE(daynote::MakeNote(host).other_versions.empty());
+  CloseHandle(held);
+  EXPECT_EQ(Listing(), syncthing + " " + note + " ");
+}
+
 // A template is a file of at most the limit, read as its bytes; a folder or a larger file is
 // refused with its reason, and none at all is no problem. A listing finds every entry, by its
 // whole name (not on the FAT disk, which takes only ASCII names).

@@ -283,6 +283,18 @@ how to start it." 64 -d 2023-02-29
 said_once "/?" "$notes" "Quorvin [options] [folder]Opens today's note (YYYY_MM_DD.txt) in the folder given..." 0 '/?'
 said_once "--version" "$notes" "Quorvin 1.0.0.1Copyright (C) 2026 Quorvin. MIT licence." 0 -V
 check "answers and refusals make nothing" same "$(ls "$notes" | wc -l)" 5
+# A synced folder: an untouched note gives its name to a Dropbox copy holding words, which opens;
+# where both hold words, nothing changes, the note opens and a message then names the copy.
+fresh synced && dropbox="${today%.txt} (Ann's conflicted copy $(date +%F)).txt" && crlf_header > "$today" && printf words > "$dropbox"
+start "$folder" && exit_status
+check "an untouched note beside a Dropbox copy holding words: exit 0, the words are the note, opened" \
+  same "$?:$(recorded):$(cat "$today"):$(ls)" "0:$(windows_path "$folder/$today"):words:$today"
+# (Keys do not reach a box shown after the shell started the recorder: OK is posted.)
+printf mine > "$dropbox" && rm -f "$record" && start "$folder" && box=$(wait_for_window Quorvin)
+check "both holding words, the note is opened, then a message names the copy" same "$(recorded):$(box_text)" \
+  "$(windows_path "$folder/$today"):Another version of \"$today\" is in \"$dropbox\", kept as the sync tool left it."
+post Quorvin 0x0111 1; exit_status
+check "after OK, exit 0, both kept as they are" same "$?:$(cat "$today"):$(cat "$dropbox")" "0:words:mine"
 fresh "dangling template" && ln -s nowhere template.txt && said_once "a template that leads nowhere" "$folder" \
   "'$today' was made with its header alone: 'template.txt' in $(windows_path "$folder") is a link to nothing." 0
 check "a template that leads nowhere is said before the note, made whole, opens" same "$(recorded):$(cat "$today")" \
