@@ -939,7 +939,8 @@ void PosixHost::NoteSettled(const std::string& note) {
   }
   mkdir(record.substr(0, record.rfind('/')).c_str(), 0700);
   const std::string temporary = record + "." + std::to_string(getpid());
-  const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+  // O_EXCL: a file of that name, whoever left it, is never written over.
+  const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
   if (fd < 0) return;
   const bool written = WriteAll(fd, kept) == 0;
   close(fd);
