@@ -59,8 +59,8 @@ window() { for _ in $(seq 300); do xdotool search --onlyvisible --name "^$1\$" 2
 tool=$(realpath "$3") bad="$(winepath -w "$scratch")\\$(printf 'n%.0s' $(seq 200))\\a<b"
 wine "$setup" "/NOTES=$bad" & pid=$!
 page=$(window 'Quorvin Setup ') && wine "$tool" post 'Quorvin Setup ' 0x0111 1
-box=$(window 'Quorvin Setup') && said=$(wine "$tool" text 'Quorvin Setup' | tr -d '\r')
-width=$(wine "$tool" rect 'Quorvin Setup' | awk '{ print $3 - $1 }') && xdotool windowfocus --sync "$box" key Return
+box=$(window Quorvin) && said=$(wine "$tool" text Quorvin | tr -d '\r')
+width=$(wine "$tool" rect Quorvin | awk '{ print $3 - $1 }') && xdotool windowfocus --sync "$box" key Return
 for _ in $(seq 300); do xdotool getwindowname "$box" > /dev/null 2>&1 || break; sleep 0.1; done
 check "the folder page refuses ${bad: -24} on Install, saying why, in lines of 48 characters ($width pixels); it stays" \
   same "$said:$((width <= 1024)):$(window 'Quorvin Setup '):$(ls -d nn* 2> /dev/null)" "$(fold -w48 <<< "$bad")
