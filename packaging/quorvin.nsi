@@ -458,8 +458,10 @@ Function .onInit
     System::Call 'kernel32::lstrcpynW(w .R0, p r2, i ${NSIS_MAX_STRLEN})'
     StrCpy $3 $R0 1 -1
     StrCpy $4 $R0 1
-    ${IfThen} $3 == '"' ${|} StrCpy $R0 $R0 -1 ${|}
-    ${IfThen} $4 == '"' ${|} StrCpy $R0 $R0 "" 1 ${|}  ; a path pasted with its quotes
+    ${If} $3 == '"'  ; "/D=folder", or a path pasted with its quotes
+    ${AndIf} $4 != '"'
+      StrCpy $R0 $R0 -1
+    ${EndIf}
     Call CheckFolder
     ClearErrors
     ${WordFind} $R0 "%" "E#" $R8  ; the shell would expand %NAME% in the shortcuts' program
@@ -523,6 +525,8 @@ Function .onInit
   System::Call 'kernel32::LocalFree(p r1)'
   ${If} $NotesGiven == 1
     StrCpy $R0 $Notes
+    Call Unquote
+    StrCpy $Notes $R0
     Call IsFullPath
     ${If} $R1 == ""
     ${AndIf} $Notes != ""
@@ -592,13 +596,9 @@ FunctionEnd
   StrCpy $R1 "${TEXT}"
 !macroend
 
-; Whether the folder $R0 can be used, before anything is made: $R1 says why
-; not, or is empty; then $R0 is the folder in full. $R2 is 1 when its drive
-; or network share cannot be reached.
-Function CheckFolder
-  StrCpy $R1 ""
-  StrCpy $R2 ""
-  ; A path pasted with its quotes, as Explorer's "Copy as path" gives it.
+; $R0 without the quotes of a path pasted with them, as Explorer's "Copy
+; as path" gives it.
+Function Unquote
   StrCpy $4 $R0 1
   StrCpy $5 $R0 1 -1
   StrLen $6 $R0
@@ -607,6 +607,15 @@ Function CheckFolder
   ${AndIf} $6 > 1
     StrCpy $R0 $R0 -1 1
   ${EndIf}
+FunctionEnd
+
+; Whether the folder $R0 can be used, before anything is made: $R1 says why
+; not, or is empty; then $R0 is the folder in full. $R2 is 1 when its drive
+; or network share cannot be reached.
+Function CheckFolder
+  StrCpy $R1 ""
+  StrCpy $R2 ""
+  Call Unquote
   StrCpy $R3 $R0
   ${If} $R0 == ""
     StrCpy $R1 "No folder was given."

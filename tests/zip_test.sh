@@ -187,9 +187,9 @@ check "an uninstall and at once an install, three times, leave a working uninsta
 for _ in $(seq 100); do [ -e "$installed" ] || break; sleep 0.1; done
 chattr +i "${shortcut%/*}" && wine "$setup" /S; status=$?; chattr -i "${shortcut%/*}"
 check "a first install whose shortcuts cannot be written exits 2, leaving no program folder" same "$status:$(left):$(ls -d "$installed" 2> /dev/null)" "2:|0||0:"
-# Two setups at once (the first held on its page): one installs, the other ends with 2; the settings and the shortcuts agree.
+# Two setups at once (the first held on its page, its folder in quotes): one installs, the other ends with 2; the settings and the shortcuts agree.
 for round in 1 2 3; do
-  wine "$setup" "/NOTES=$(winepath -w "$scratch")\\a$round" & window 'Quorvin Setup ' > /dev/null
+  wine "$setup" "/NOTES=\"$(winepath -w "$scratch")\\a$round\"" & window 'Quorvin Setup ' > /dev/null  # pasted with its quotes
   wine "$setup" /S "/NOTES=$(winepath -w "$scratch")\\b$round"; echo $?
   while kill -0 $! 2> /dev/null; do wine "$tool" post 'Quorvin Setup ' 0x0111 1; sleep 0.3; done; wait $!; echo $?
   setting=$(wine reg query 'HKCU\Software\Quorvin' | tr -d '\r' | sed -n 's/.*REG_SZ *//p')
