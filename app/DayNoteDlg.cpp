@@ -74,6 +74,7 @@ bool CDayNoteDlg::EnterFolder() {
 void CDayNoteDlg::OnSysCommand(UINT nID, LPARAM) {
   // The system uses the lowest four bits of a command for itself.
   if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
+    AfxUseVisualStyles();
     CAboutBox about;
     about.DoModal();
   } else {
