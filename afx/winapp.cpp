@@ -104,7 +104,22 @@ std::string AfxFitLines(const std::string& text, std::size_t lines) {
          text.substr(starts[starts.size() - tail]);
 }
 
+void AfxUseVisualStyles() {
+  static bool used = false;
+  if (used || !theOneApp || theOneApp->m_stylesManifest == 0) return;
+  used = true;
+  ACTCTXW request{};
+  request.cbSize = sizeof request;
+  request.dwFlags = ACTCTX_FLAG_HMODULE_VALID | ACTCTX_FLAG_RESOURCE_NAME_VALID;
+  request.hModule = ::GetModuleHandleW(nullptr);
+  request.lpResourceName = MAKEINTRESOURCEW(theOneApp->m_stylesManifest);
+  const HANDLE context = ::CreateActCtxW(&request);
+  ULONG_PTR cookie = 0;  // never deactivated: the run ends with it
+  if (context != INVALID_HANDLE_VALUE) ::ActivateActCtx(context, &cookie);  // else the classic look
+}
+
 int AfxMessageBox(const std::string& text, UINT type) {
+  AfxUseVisualStyles();
   CWnd* main = AfxGetMainWnd();
   const std::string title = theOneApp ? theOneApp->m_appName : std::string();
   return ::MessageBoxW(

@@ -35,6 +35,9 @@ class CWinApp {
   CWnd* m_pMainWnd = nullptr;
   HINSTANCE m_hInstance = nullptr;
   std::string m_appName;  // the program file's name without ".exe" unless given
+  // The RT_MANIFEST resource that asks for version 6 of the common
+  // controls, or 0: see AfxUseVisualStyles.
+  UINT m_stylesManifest = 0;
 };
 
 CWinApp* AfxGetApp();
@@ -44,6 +47,13 @@ CWinApp* AfxGetApp();
 std::vector<std::string> AfxCommandLineArguments();
 // String `id` of the program's string table; empty if there is none.
 std::string AfxLoadString(UINT id);
+
+// The windows shown from here on take the system's current style: the
+// application's m_stylesManifest made the active activation context, once,
+// for the rest of the run. Not the manifest the process starts with, since
+// loading the common controls is a large part of a start that shows
+// nothing. Message boxes call it themselves; a dialog shown must call it.
+void AfxUseVisualStyles();
 
 // A message box titled with the application's name, over the main window.
 int AfxMessageBox(const std::string& text, UINT type = MB_OK | MB_ICONEXCLAMATION);

@@ -11,17 +11,19 @@ namespace {
 
 constexpr int kUsageError = 64;
 
-// Shown in a message box, which wraps its lines itself.
+// Shown in a message box, which wraps its lines itself. Its font is not of
+// fixed width and its tab stops are the system's: each option's text goes
+// on a line of its own, indented, rather than in a column.
 constexpr char kUsage[] =
     "Quorvin [options] [folder]\n\n"
     "Opens today's note (YYYY_MM_DD.txt) in the folder given, or in the folder Quorvin is "
     "started in, and makes it first if it does not exist. The folder must exist.\n\n"
-    "-d DATE, --date=DATE\tthe note of DATE instead of today's: YYYY-MM-DD, today, yesterday, "
-    "tomorrow, or +N or -N days from today\n"
-    "--previous\tthe newest existing note before the day (today, or DATE)\n"
-    "--next\tthe oldest existing note after the day\n"
-    "-h, --help, /?\tthis help\n"
-    "-V, --version\tthe version\n\n"
+    "-d DATE, --date=DATE\n    the note of DATE instead of today's: YYYY-MM-DD, today, "
+    "yesterday, tomorrow, or +N or -N days from today\n"
+    "--previous\n    the newest existing note before the day (today, or DATE)\n"
+    "--next\n    the oldest existing note after the day\n"
+    "-h, --help, /?, /h, /help\n    this help\n"
+    "-V, --version\n    the version\n\n"
     "A new note holds its date line, an empty line and then the bytes of template.txt in the "
     "folder, if there is one of at most 64 KiB.\n\n"
     "Exit status: 0 the note is ready and opened, 1 it could not be made or there is no "
@@ -67,7 +69,8 @@ bool CDayNoteApp::TakeCommandLine(const daynote::CommandLine& command) {
   using Action = daynote::CommandLine::Action;
   std::string problem = command.problem;
   if (command.action == Action::kNote && command.print_path) {
-    problem = "option '--path' prints the note's path, and Quorvin.exe has no console to print on";
+    problem = "options '-p' and '--path' print the note's path, and Quorvin.exe has no console "
+              "to print on";
   }
   if (!problem.empty()) {
     m_exitCode = kUsageError;

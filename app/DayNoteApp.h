@@ -4,10 +4,12 @@
 
 #include "afx/winapp.h"
 #include "daynote/command_line.h"
+#include "res/resource.h"
 
 class CDayNoteApp : public CWinApp {
  public:
-  CDayNoteApp() : CWinApp(nullptr) {}
+  // Its messages are Quorvin's whatever the program file is called.
+  CDayNoteApp() : CWinApp("Quorvin") { m_stylesManifest = IDR_VISUAL_STYLES; }
   BOOL InitInstance() override;
   int ExitInstance() override { return m_exitCode; }
 

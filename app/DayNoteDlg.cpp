@@ -68,20 +68,34 @@ BOOL CDayNoteDlg::OnInitDialog() {
 }
 
 // The folder is the user's to make: a mistyped name must not become a
-// folder of notes.
+// folder of notes. A program's current folder has at most 258 characters
+// (MAX_PATH with room for a last "\\"), whatever the length of paths the
+// system takes otherwise: a folder that is there but longer is said so in
+// words, not with the system's "invalid name".
 bool CDayNoteDlg::EnterFolder() {
-  if (!m_command.folder || ::SetCurrentDirectoryW(utf16::FromUtf8(*m_command.folder).c_str())) {
-    return true;
-  }
+  if (!m_command.folder) return true;
+  const std::wstring folder = utf16::FromUtf8(*m_command.folder);
+  if (::SetCurrentDirectoryW(folder.c_str())) return true;
   m_exitCode = 1;
-  AfxGetApp()->ReportException("cannot use folder \"" + *m_command.folder + "\": " +
-                               daynote::SystemMessage(::GetLastError()));
+  std::string why = daynote::SystemMessage(::GetLastError());
+  std::wstring full(::GetFullPathNameW(folder.c_str(), 0, nullptr, nullptr), L'\0');
+  full.resize(::GetFullPathNameW(folder.c_str(), static_cast<DWORD>(full.size()), full.data(),
+                                 nullptr));
+  const std::wstring whole = full.compare(0, 2, L"\\\\") == 0 ? L"\\\\?\\UNC" + full.substr(1)
+                                                              : L"\\\\?\\" + full;
+  if (full.size() > MAX_PATH - 2 && ::GetFileAttributesW(whole.c_str()) != INVALID_FILE_ATTRIBUTES) {
+    why = "its path is " + std::to_string(full.size()) +
+          " characters long, and Windows starts a program in a folder of at most " +
+          std::to_string(MAX_PATH - 2) + " characters";
+  }
+  AfxGetApp()->ReportException("cannot use folder \"" + *m_command.folder + "\": " + why);
   return false;
 }
 
 void CDayNoteDlg::OnSysCommand(UINT nID, LPARAM) {
   // The system uses the lowest four bits of a command for itself.
   if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
+    AfxUseVisualStyles();
     CAboutBox about;
     about.DoModal();
   } else {

@@ -26,4 +26,4 @@ target_link_options(Quorvin PRIVATE -s -Wl,--gc-sections -Wl,--no-insert-timesta
 # compatibility shims on a terminal server.
 target_link_options(Quorvin PRIVATE -Wl,--tsaware)
 set_source_files_properties(${PROJECT_SOURCE_DIR}/res/quorvin.rc PROPERTIES
-  OBJECT_DEPENDS "${PROJECT_SOURCE_DIR}/res/quorvin.ico;${PROJECT_SOURCE_DIR}/res/quorvin.manifest;${PROJECT_SOURCE_DIR}/res/resource.h")
+  OBJECT_DEPENDS "${PROJECT_SOURCE_DIR}/res/quorvin.ico;${PROJECT_SOURCE_DIR}/res/quorvin.manifest;${PROJECT_SOURCE_DIR}/res/visual_styles.manifest;${PROJECT_SOURCE_DIR}/res/resource.h")

@@ -15,12 +15,14 @@ constexpr LongOption kLongOptions[] = {{"date", 'd', true},  {"previous", '<', f
                                        {"help", 'h', false}, {"version", 'V', false}};
 
 // The long option `word` ("--pa") names, exactly or as the only one it
-// begins; none, with `problem` set, otherwise.
-const LongOption* FindLongOption(const std::string& word, std::string& problem) {
+// begins; none, with `problem` set, otherwise. Where `no_path`, a shortened
+// word never means --path.
+const LongOption* FindLongOption(const std::string& word, std::string& problem, bool no_path) {
   const std::string name = word.substr(2);
   std::vector<const LongOption*> begun;
   for (const LongOption& option : kLongOptions) {
     if (name == option.name) return &option;
+    if (no_path && option.letter == 'p') continue;
     if (std::string(option.name).compare(0, name.size(), name) == 0) begun.push_back(&option);
   }
   if (begun.size() == 1) return begun[0];
@@ -92,7 +94,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments, bool sla
       // "--=x" names no option at all, rather than every one.
       if (equals == 2) return misused("unknown option " + Quoted(word));
       std::string problem;
-      const LongOption* option = FindLongOption(word.substr(0, equals), problem);
+      const LongOption* option = FindLongOption(word.substr(0, equals), problem, slash_help);
       if (!option) return misused(problem);
       std::string value;
       if (equals != std::string::npos) {
@@ -124,7 +126,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments, bool sla
         }
         if (take(letter, "")) return line;
       }
-    } else if (slash_help && word == "/?") {
+    } else if (slash_help && (word == "/?" || word == "/h" || word == "/H" || word == "/help" ||
+                              word == "/HELP" || word == "/Help")) {
       take('h', "");
       return line;
     } else {

@@ -23,8 +23,10 @@ struct CommandLine {
   std::string problem;                // what is wrong, for kMisused
 };
 
-// `arguments` without the program's name. Where `slash_help`, "/?" asks for
-// help too, as Windows programs take it.
+// `arguments` without the program's name. Where `slash_help` (the Windows
+// program), "/?", "/h" and "/help" ask for help too, as Windows programs
+// take them, and a shortened long option never means --path, which that
+// program has no console for.
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments, bool slash_help = false);
 
 }  // namespace daynote

@@ -4,9 +4,17 @@
 ; Quorvin that folder.
 ;
 ; An install or an update either completes or leaves what was there as it
-; was: the files are written first, under names of their own, and replace
-; the old ones only once all are written; the shortcuts and the keys of
-; "Apps & features" come last.
+; was: the files and the shortcuts are written first, under names of their
+; own, and replace the old ones only once all are written; the keys of
+; "Apps & features" come last, and a failure at any step puts back what
+; the steps before it changed.
+;
+; The program's folder holds only what the setup put there: /D= takes a
+; folder that is not there yet, an empty one, or the one Quorvin is
+; installed in. The identity of every file and shortcut it makes is
+; recorded in the key Made of its entry in "Apps & features"; a file of the
+; same name that is not the one recorded is never replaced or removed.
+; One setup or uninstaller runs at a time for the user.
 ;
 ; The setup installs a copy of itself as the uninstaller, Uninstall.exe,
 ; which removes Quorvin when it runs under that name (see uninstall.nsh).
@@ -36,6 +44,11 @@ ManifestDPIAware true
 !define PREVIOUS "Previous note.lnk"
 !define SETTINGS_KEY "Software\Quorvin"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Quorvin"
+!define MADE_KEY "${UNINSTALL_KEY}\Made"
+; In the settings' key, from an uninstall until its uninstaller's file is
+; gone: that file's identity, so that a setup run meanwhile takes it for
+; Quorvin's.
+!define LEAVING "Uninstaller leaving"
 
 ; Each note's path, the folder's and "\2026_12_07.txt", fits the 259
 ; characters that Windows's shell and editors take.
@@ -67,6 +80,30 @@ Var Doing           ; the progress page's title
 Var Done            ; its title when done
 Var Failed          ; its title when stopped
 Var Kept            ; what it says meanwhile
+Var Left            ; what a stopped run says it left
+Var OldNotes        ; the notes folder of the settings, as it was
+Var OldSize         ; the size in Apps & features, as it was
+Var FirstThere      ; the nearest folder above the program's that was there
+Var NotesThere      ; the same for the notes folder
+Var StartIn         ; the shortcuts' "Start in"
+Var MadeDesktop     ; 1 when the desktop's Today's note is the setup's own, to follow the notes folder
+Var Foreign         ; a shortcut of the setup's names that it did not make, left as it is
+; The recorded identity of each file and shortcut (Own), the shortcut
+; written under a name of its own (New; "placed" once it has its name) and
+; the one it replaced, kept under a name of its own (Old).
+Var OwnProgram
+Var OwnUninstaller
+Var OwnReadme
+Var OwnLicence
+Var OwnToday
+Var OwnPrevious
+Var OwnDesktop
+Var NewToday
+Var NewPrevious
+Var NewDesktop
+Var OldToday
+Var OldPrevious
+Var OldDesktop
 
 !define MUI_ICON "${ICON}"
 ; Else MUI's own uninstaller icon, larger, sets the size of the icon resource.
@@ -88,7 +125,7 @@ Var Kept            ; what it says meanwhile
 !define MUI_INSTFILESPAGE_FINISHHEADER_TEXT "$Done"
 !define MUI_INSTFILESPAGE_FINISHHEADER_SUBTEXT "$Kept"
 !define MUI_INSTFILESPAGE_ABORTHEADER_TEXT "$Failed"
-!define MUI_INSTFILESPAGE_ABORTHEADER_SUBTEXT "Nothing was changed."
+!define MUI_INSTFILESPAGE_ABORTHEADER_SUBTEXT "$Left"
 !insertmacro MUI_PAGE_INSTFILES
 !define MUI_PAGE_CUSTOMFUNCTION_PRE SkipWhenRemoving
 !define MUI_PAGE_CUSTOMFUNCTION_SHOW FinishPageShow
@@ -116,26 +153,172 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} FileDescription "Quorvin setup"
 VIAddVersionKey /LANG=${LANG_ENGLISH} FileVersion "${VERSION}"
 VIAddVersionKey /LANG=${LANG_ENGLISH} LegalCopyright "${COPYRIGHT}"
 
-; A failure: said (in silent mode a message box takes its /SD answer, so
-; only the exit status tells) and the run ends with exit status 2.
-!macro Fail WHAT
-  MessageBox MB_ICONSTOP|MB_OK "${WHAT}" /SD IDOK
-  Abort "${WHAT}"
+; Every message box is titled Quorvin: NSIS's own take the setup's file
+; name before its window is there. $R9 is said, with the icon and buttons
+; FLAGS; the button clicked in $R9 (in silent mode, none: 0).
+!macro Say FLAGS
+  ${If} ${Silent}
+    StrCpy $R9 0
+  ${Else}
+    System::Call 'user32::MessageBoxW(p $HWNDPARENT, w R9, w "Quorvin", i ${FLAGS}) i .R9'
+  ${EndIf}
 !macroend
 
-; A refusal before anything is done: said, and the run ends with exit status
-; 2. In .onInit NSIS's own message box would have no title yet.
+; A failure: said (in silent mode only the exit status tells) and the run
+; ends with exit status 2. The progress page's status line, one line, says
+; only that the run stopped; the header says what was left.
+!macro Fail WHAT
+  StrCpy $R9 "${WHAT}"
+  !insertmacro Say 0x10  ; MB_ICONSTOP
+  ${IfThen} $Left == "" ${|} StrCpy $Left "Nothing was changed." ${|}
+  Abort "Stopped."
+!macroend
+
+; A refusal before anything is done: said, and the run ends with exit status 2.
 !macro Refuse WHAT
-  ${IfNot} ${Silent}
-    StrCpy $R9 "${WHAT}"
-    System::Call 'user32::MessageBoxW(p 0, w R9, w "$Caption", i 0x10)'  ; MB_ICONSTOP
-  ${EndIf}
+  StrCpy $R9 "${WHAT}"
+  !insertmacro Say 0x10
   SetErrorLevel 2
   Quit
 !macroend
 
-; The identity of the folder $R0, the same whatever path leads to it: the
-; volume's serial number and the folder's index there, as "serial high low";
+; One setup or uninstaller at a time for the user: a second one would mix
+; its folders and shortcuts with the first's. The mutex is held until the
+; process ends.
+!macro OneAtATime
+  System::Call 'kernel32::CreateMutexW(p 0, i 0, w "Local\Quorvin setup") p .r0 ?e'
+  Pop $1
+  ${If} $1 = 183  ; ERROR_ALREADY_EXISTS
+    !insertmacro Refuse "Another Quorvin setup or uninstaller is running. Run this one again once it has ended."
+  ${EndIf}
+!macroend
+
+; The files, each written first beside the one it replaces as NAME.new,
+; then put in its place, the one it replaces kept as NAME.old until all are;
+; each with the identity recorded for it.
+!macro EachFile STEP
+  !insertmacro ${STEP} ${PROGRAM} $OwnProgram
+  !insertmacro ${STEP} ${UNINSTALLER} $OwnUninstaller
+  !insertmacro ${STEP} README.txt $OwnReadme
+  !insertmacro ${STEP} LICENSE.txt $OwnLicence
+!macroend
+; The shortcuts: the folder, the name, the name of the record, the variables.
+!macro EachShortcut STEP
+  !insertmacro ${STEP} $SMPROGRAMS "${SHORTCUT}" "Start menu ${SHORTCUT}" $OwnToday $NewToday $OldToday
+  !insertmacro ${STEP} $SMPROGRAMS "${PREVIOUS}" "Start menu ${PREVIOUS}" $OwnPrevious $NewPrevious $OldPrevious
+  !insertmacro ${STEP} $DESKTOP "${SHORTCUT}" "Desktop ${SHORTCUT}" $OwnDesktop $NewDesktop $OldDesktop
+!macroend
+!macro ReadOwn NAME OWN
+  ReadRegStr ${OWN} HKCU "${MADE_KEY}" "${NAME}"
+!macroend
+!macro ReadOwnShortcut DIR NAME RECORD OWN NEW OLD
+  ReadRegStr ${OWN} HKCU "${MADE_KEY}" "${RECORD}"
+!macroend
+!macro MustBeOwn NAME OWN  ; before anything changes
+  StrCpy $R0 "$INSTDIR\${NAME}"
+  Call Identify
+  ${If} $R1 != ""
+  ${AndIf} $R1 != ${OWN}
+    !insertmacro Fail "$INSTDIR\${NAME} is not Quorvin's: the setup did not make it, and leaves it as it is.$\r$\n$\r$\nMove it out of Quorvin's folder, then run the setup again."
+  ${EndIf}
+!macroend
+!macro Tidy NAME OWN  ; what an earlier setup that was stopped left
+  Delete "$INSTDIR\${NAME}.new"
+  ${IfThen} ${FileExists} "$INSTDIR\${NAME}" ${|} Delete "$INSTDIR\${NAME}.old" ${|}
+!macroend
+!macro Replace NAME OWN
+  ${IfThen} ${FileExists} "$INSTDIR\${NAME}" ${|} Rename "$INSTDIR\${NAME}" "$INSTDIR\${NAME}.old" ${|}
+  Rename "$INSTDIR\${NAME}.new" "$INSTDIR\${NAME}"
+!macroend
+!macro PutBack NAME OWN  ; the new file goes unless it is the one recorded, which was there
+  Delete "$INSTDIR\${NAME}.new"
+  ${If} ${FileExists} "$INSTDIR\${NAME}.old"
+    Delete "$INSTDIR\${NAME}"
+    Rename "$INSTDIR\${NAME}.old" "$INSTDIR\${NAME}"
+  ${Else}
+    StrCpy $R0 "$INSTDIR\${NAME}"
+    Call Identify
+    ${If} $R1 != ""
+    ${AndIf} $R1 != ${OWN}
+      Delete "$INSTDIR\${NAME}"
+    ${EndIf}
+  ${EndIf}
+!macroend
+!macro DropOld NAME OWN
+  Delete "$INSTDIR\${NAME}.old"
+!macroend
+!macro Record NAME OWN
+  StrCpy $R0 "$INSTDIR\${NAME}"
+  Call Identify
+  WriteRegStr HKCU "${MADE_KEY}" "${NAME}" $R1
+!macroend
+!macro RecordBack NAME OWN
+  ${If} ${OWN} == ""
+    DeleteRegValue HKCU "${MADE_KEY}" "${NAME}"
+  ${Else}
+    WriteRegStr HKCU "${MADE_KEY}" "${NAME}" ${OWN}
+  ${EndIf}
+!macroend
+
+; A Start menu shortcut's name that holds what the setup did not make stops
+; it before anything changes: the shortcut is the install's way in.
+!macro ShortcutMustBeOwn NAME OWN
+  StrCpy $R0 "$SMPROGRAMS\${NAME}"
+  Call Identify
+  ${If} $R1 != ""
+  ${AndIf} $R1 != ${OWN}
+    !insertmacro Fail "The Start menu holds a $\"${NAME}$\" that Quorvin did not make:$\r$\n$R0$\r$\nThe setup leaves it as it is. Move it away or rename it, then run the setup again."
+  ${EndIf}
+!macroend
+; The shortcut written under a name of its own (NEW) takes its name; the
+; one it replaces, the setup's own, is kept under a name of its own (OLD).
+!macro PlaceShortcut DIR NAME RECORD OWN NEW OLD
+  ${If} ${NEW} != ""
+    ${If} ${FileExists} "${DIR}\${NAME}"
+      System::Call 'kernel32::GetTempFileNameW(w "${DIR}", w "qrv", i 0, w .r9) i .r8'
+      ${If} $8 = 0
+        StrCpy $9 "${DIR}\${NAME}"  ; the Rename fails
+      ${EndIf}
+      Delete $9
+      Rename "${DIR}\${NAME}" $9
+      ${If} ${Errors}
+        !insertmacro FailBack "The shortcut$\r$\n${DIR}\${NAME}$\r$\ncould not be replaced."
+      ${EndIf}
+      StrCpy ${OLD} $9
+    ${EndIf}
+    Rename ${NEW} "${DIR}\${NAME}"
+    ${If} ${Errors}
+      !insertmacro FailBack "The shortcut$\r$\n${DIR}\${NAME}$\r$\ncould not be made."
+    ${EndIf}
+    StrCpy ${NEW} placed
+  ${EndIf}
+!macroend
+!macro PutBackShortcut DIR NAME RECORD OWN NEW OLD
+  ${If} ${NEW} == placed
+    Delete "${DIR}\${NAME}"
+  ${ElseIf} ${NEW} != ""
+    Delete ${NEW}
+  ${EndIf}
+  ${If} ${OLD} != ""
+    Rename ${OLD} "${DIR}\${NAME}"
+  ${EndIf}
+!macroend
+!macro DropOldShortcut DIR NAME RECORD OWN NEW OLD
+  ${IfThen} ${OLD} != "" ${|} Delete ${OLD} ${|}
+!macroend
+!macro RecordShortcut DIR NAME RECORD OWN NEW OLD
+  ${If} ${NEW} == placed
+    StrCpy $R0 "${DIR}\${NAME}"
+    Call Identify
+    WriteRegStr HKCU "${MADE_KEY}" "${RECORD}" $R1
+  ${EndIf}
+!macroend
+!macro RecordBackShortcut DIR NAME RECORD OWN NEW OLD
+  !insertmacro RecordBack "${RECORD}" ${OWN}
+!macroend
+
+; The identity of the folder or file $R0, the same whatever path leads to
+; it: the volume's serial number and the index there, as "serial high low";
 ; empty if it cannot be opened. Its path as the system resolves it (every
 ; alias, short name and link followed, \\?\C:\a) in $R8.
 Var FolderId
@@ -144,17 +327,54 @@ Function IdentifyFolder
   StrCpy $R8 ""
   System::Call 'kernel32::CreateFileW(w R0, i 0x80, i 7, p 0, i 3, i 0x02000000, p 0) p .r9'
   ${If} $9 P<> -1
-    System::Call '*(&i52) p .r8'
-    System::Call 'kernel32::GetFileInformationByHandle(p r9, p r8) i .r7'
-    ${If} $7 <> 0
-      ; BY_HANDLE_FILE_INFORMATION: the serial number at 28, the index at 44 (high) and 48 (low).
-      System::Call '*$8(&i28, i .r5, &i12, i .r6, i .r7)'
-      StrCpy $FolderId "$5 $6 $7"
-    ${EndIf}
-    System::Free $8
+    Call IdentifyHandle
     System::Call 'kernel32::GetFinalPathNameByHandleW(p r9, w .R8, i ${NSIS_MAX_STRLEN}, i 0)'
     System::Call 'kernel32::CloseHandle(p r9)'
   ${EndIf}
+FunctionEnd
+Function IdentifyHandle  ; of the handle $9, in $FolderId
+  System::Call '*(&i52) p .r8'
+  System::Call 'kernel32::GetFileInformationByHandle(p r9, p r8) i .r7'
+  ${If} $7 <> 0
+    ; BY_HANDLE_FILE_INFORMATION: the serial number at 28, the index at 44 (high) and 48 (low).
+    System::Call '*$8(&i28, i .r5, &i12, i .r6, i .r7)'
+    StrCpy $FolderId "$5 $6 $7"
+  ${EndIf}
+  System::Free $8
+FunctionEnd
+
+; $R0's identity in $R1, "" if it is not there.
+Function Identify
+  Push $R8
+  Call IdentifyFolder
+  Pop $R8
+  StrCpy $R1 $FolderId
+FunctionEnd
+
+; Deletes the file $R0 only if it is the one whose identity is $R1, opened
+; once, so that no other file can take its name between the check and the
+; removal. $R2: "deleted"; "absent"; "other", a file that is not the one
+; recorded, left; or "failed".
+Function DeleteOwn
+  System::Call 'kernel32::CreateFileW(w R0, i 0x10080, i 7, p 0, i 3, i 0x02000000, p 0) p .r9 ?e'
+  Pop $5
+  ${If} $9 P= -1
+    StrCpy $R2 failed
+    ${IfThen} $5 = 2 ${|} StrCpy $R2 absent ${|}  ; ERROR_FILE_NOT_FOUND
+    ${IfThen} $5 = 3 ${|} StrCpy $R2 absent ${|}  ; ERROR_PATH_NOT_FOUND
+    Return
+  ${EndIf}
+  StrCpy $FolderId ""
+  Call IdentifyHandle
+  StrCpy $R2 other
+  ${If} $R1 != ""
+  ${AndIf} $FolderId == $R1
+    ; FILE_DISPOSITION_INFO: deleted when the handle is closed.
+    System::Call 'kernel32::SetFileInformationByHandle(p r9, i 4, *i 1, i 4) i .r7'
+    StrCpy $R2 failed
+    ${IfThen} $7 <> 0 ${|} StrCpy $R2 deleted ${|}
+  ${EndIf}
+  System::Call 'kernel32::CloseHandle(p r9)'
 FunctionEnd
 
 ; $R0 with a line break after every $R7 characters, in $R9: a text that
@@ -185,9 +405,12 @@ Function WaitUntilQuorvinCloses
     ${OrIf} $1 <> 32  ; ERROR_SHARING_VIOLATION
       Return
     ${EndIf}
-    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "Quorvin is running. Close it and click Retry." \
-      /SD IDCANCEL IDRETRY +2
-    Abort "Quorvin is running."
+    StrCpy $R9 "Quorvin is running. Close it and click Retry."
+    !insertmacro Say 0x35  ; MB_RETRYCANCEL|MB_ICONEXCLAMATION
+    ${If} $R9 <> 4  ; IDRETRY
+      StrCpy $Left "Nothing was changed."
+      Abort "Quorvin is running."
+    ${EndIf}
   ${Loop}
 FunctionEnd
 
@@ -200,6 +423,7 @@ Function .onInit
     Call RemovalInit
     Return
   ${EndIf}
+  !insertmacro OneAtATime
   StrCpy $Caption "Quorvin Setup"
   StrCpy $Doing "Installing"
   StrCpy $Kept "Please wait while Quorvin is being installed."
@@ -233,7 +457,11 @@ Function .onInit
     IntOp $2 $2 + 8
     System::Call 'kernel32::lstrcpynW(w .R0, p r2, i ${NSIS_MAX_STRLEN})'
     StrCpy $3 $R0 1 -1
-    ${IfThen} $3 == '"' ${|} StrCpy $R0 $R0 -1 ${|}
+    StrCpy $4 $R0 1
+    ${If} $3 == '"'  ; "/D=folder", or a path pasted with its quotes
+    ${AndIf} $4 != '"'
+      StrCpy $R0 $R0 -1
+    ${EndIf}
     Call CheckFolder
     ClearErrors
     ${WordFind} $R0 "%" "E#" $R8  ; the shell would expand %NAME% in the shortcuts' program
@@ -241,18 +469,40 @@ Function .onInit
     ${If} $R1 != ""
       !insertmacro Refuse "Quorvin cannot be installed in the folder given with /D=.$\r$\n$\r$\n$R1"
     ${EndIf}
-    StrCpy $INSTDIR $R0
+    ; The installed folder, by whatever path it is given, is the installed folder.
     ${If} $1 != ""
-    ${AndIf} $1 != $INSTDIR
-      !insertmacro Refuse "Quorvin is installed in $1. To install it in $INSTDIR, remove it first."
+      StrCpy $R5 $R0
+      Call IdentifyFolder
+      StrCpy $2 $FolderId
+      StrCpy $R0 $1
+      Call IdentifyFolder
+      ${If} $1 != $R5
+      ${AndIf} $FolderId == ""
+      ${OrIf} $FolderId != $2
+        !insertmacro Refuse "Quorvin is installed in $1. To install it in $R5, remove it first."
+      ${EndIf}
+      StrCpy $R0 $1
     ${EndIf}
+    StrCpy $INSTDIR $R0
   ${ElseIf} $1 != ""
     StrCpy $INSTDIR $1
   ${Else}
     StrCpy $INSTDIR "$LOCALAPPDATA\Programs\Quorvin"
   ${EndIf}
+  ; What the entry records as made, else an uninstaller on its way out.
+  !insertmacro EachFile ReadOwn
+  !insertmacro EachShortcut ReadOwnShortcut
+  ${If} $1 == ""
+    ReadRegStr $OwnUninstaller HKCU "${SETTINGS_KEY}" "${LEAVING}"
+    Call CheckProgramFolder
+    ${If} $R1 != ""
+      !insertmacro Refuse "Quorvin cannot be installed in$\r$\n$INSTDIR:$\r$\n$R1$\r$\n$\r$\nThe setup installs only into a folder that is not there yet, or is empty. Give another with /D=."
+    ${EndIf}
+  ${EndIf}
 
   ReadRegStr $Notes HKCU "${SETTINGS_KEY}" "Notes folder"
+  StrCpy $OldNotes $Notes
+  ReadRegDWORD $OldSize HKCU "${UNINSTALL_KEY}" EstimatedSize
   ${If} $Notes == ""
     StrCpy $Notes "$DOCUMENTS\Notes"
   ${EndIf}
@@ -275,6 +525,8 @@ Function .onInit
   System::Call 'kernel32::LocalFree(p r1)'
   ${If} $NotesGiven == 1
     StrCpy $R0 $Notes
+    Call Unquote
+    StrCpy $Notes $R0
     Call IsFullPath
     ${If} $R1 == ""
     ${AndIf} $Notes != ""
@@ -292,7 +544,8 @@ Function NotesPageLeave
   System::Call 'user32::GetWindowTextW(p $mui.DirectoryPage.Directory, w .R0, i ${NSIS_MAX_STRLEN})'
   Call CheckFolder
   ${If} $R1 != ""
-    MessageBox MB_ICONEXCLAMATION|MB_OK "$R1$\r$\n$\r$\nChoose another folder for your notes."
+    StrCpy $R9 "$R1$\r$\n$\r$\nChoose another folder for your notes."
+    !insertmacro Say 0x30  ; MB_ICONEXCLAMATION
     Abort
   ${EndIf}
   StrCpy $Notes $R0
@@ -343,12 +596,26 @@ FunctionEnd
   StrCpy $R1 "${TEXT}"
 !macroend
 
+; $R0 without the quotes of a path pasted with them, as Explorer's "Copy
+; as path" gives it.
+Function Unquote
+  StrCpy $4 $R0 1
+  StrCpy $5 $R0 1 -1
+  StrLen $6 $R0
+  ${If} $4 == '"'
+  ${AndIf} $5 == '"'
+  ${AndIf} $6 > 1
+    StrCpy $R0 $R0 -1 1
+  ${EndIf}
+FunctionEnd
+
 ; Whether the folder $R0 can be used, before anything is made: $R1 says why
 ; not, or is empty; then $R0 is the folder in full. $R2 is 1 when its drive
 ; or network share cannot be reached.
 Function CheckFolder
   StrCpy $R1 ""
   StrCpy $R2 ""
+  Call Unquote
   StrCpy $R3 $R0
   ${If} $R0 == ""
     StrCpy $R1 "No folder was given."
@@ -465,46 +732,107 @@ Function IsUnderWindows
   ${Loop}
 FunctionEnd
 
-; The files, each written first beside the one it replaces as NAME.new,
-; then put in its place, the one it replaces kept as NAME.old until all are.
-!macro EachFile STEP
-  !insertmacro ${STEP} ${PROGRAM}
-  !insertmacro ${STEP} ${UNINSTALLER}
-  !insertmacro ${STEP} README.txt
-  !insertmacro ${STEP} LICENSE.txt
-!macroend
-!macro Tidy NAME  ; what an earlier setup that was stopped left
-  Delete "$INSTDIR\${NAME}.new"
-  ${IfThen} ${FileExists} "$INSTDIR\${NAME}" ${|} Delete "$INSTDIR\${NAME}.old" ${|}
-!macroend
-!macro Replace NAME
-  ${IfThen} ${FileExists} "$INSTDIR\${NAME}" ${|} Rename "$INSTDIR\${NAME}" "$INSTDIR\${NAME}.old" ${|}
-  Rename "$INSTDIR\${NAME}.new" "$INSTDIR\${NAME}"
-!macroend
-!macro PutBack NAME
-  Delete "$INSTDIR\${NAME}.new"
-  ${If} ${FileExists} "$INSTDIR\${NAME}.old"
-    Delete "$INSTDIR\${NAME}"
-    Rename "$INSTDIR\${NAME}.old" "$INSTDIR\${NAME}"
-  ${ElseIf} $Upgrade != 1
-    Delete "$INSTDIR\${NAME}"
-  ${EndIf}
-!macroend
-!macro DropOld NAME
-  Delete "$INSTDIR\${NAME}.old"
-!macroend
+; $R3, a full path, becomes the nearest folder at or above it that is there.
+Function NearestThere
+  ${Do}
+    System::Call 'kernel32::GetFileAttributesW(w R3) i .r9'
+    ${IfThen} $9 <> -1 ${|} Return ${|}
+    StrCpy $R4 $R3
+    Call Parent
+    ${IfThen} $R3 == $R4 ${|} Return ${|}
+  ${Loop}
+FunctionEnd
 
-; What was there before, as it was: the files, the program's folder if this
-; setup made it, the notes folder if it did.
+; The folders from $R3 up to $R5, not $R5 itself, which the run made, go.
+Function RemoveMadeFolders
+  ${DoUntil} $R3 == $R5
+    RMDir $R3
+    StrCpy $R4 $R3
+    Call Parent
+    ${IfThen} $R3 == $R4 ${|} Return ${|}
+  ${Loop}
+FunctionEnd
+
+; Whether $INSTDIR may take a first install: $R1 says why not, or is empty.
+; It is not there yet, or it is empty but for an uninstaller of Quorvin's
+; on its way out, which the setup replaces; never a drive's root.
+Function CheckProgramFolder
+  StrCpy $R1 ""
+  StrCpy $R3 $INSTDIR
+  Call Parent
+  ${If} $R3 == $INSTDIR
+    StrCpy $R1 "it is a drive's root."
+    Return
+  ${EndIf}
+  System::Call 'kernel32::GetFileAttributesW(w "$INSTDIR") i .r9'
+  ${IfThen} $9 = -1 ${|} Return ${|}
+  IntOp $9 $9 & 0x10
+  ${If} $9 = 0
+    StrCpy $R1 "it is a file, not a folder."
+    Return
+  ${EndIf}
+  FindFirst $3 $4 "$INSTDIR\*"
+  ${DoWhile} $4 != ""
+    ${If} $4 != "."
+    ${AndIf} $4 != ".."
+      StrCpy $R0 "$INSTDIR\$4"
+      Call IdentifyFolder
+      ${If} $4 != "${UNINSTALLER}"
+      ${OrIf} $OwnUninstaller == ""
+      ${OrIf} $FolderId != $OwnUninstaller
+        StrCpy $R1 "it holds what Quorvin did not put there, such as $4."
+        ${Break}
+      ${EndIf}
+    ${EndIf}
+    FindNext $3 $4
+  ${Loop}
+  FindClose $3
+FunctionEnd
+
+; What was there before, as it was: the shortcuts, the files, the keys,
+; the folders this run made. $Left says whether all of it is.
+Var KeysWritten
 Function PutBack
+  ClearErrors
+  !insertmacro EachShortcut PutBackShortcut
   !insertmacro EachFile PutBack
-  ${IfThen} $Upgrade != 1 ${|} RMDir $INSTDIR ${|}
-  ${IfThen} $MadeNotes == 1 ${|} RMDir $Notes ${|}
+  ${If} $KeysWritten == 1
+    ${If} $Installed == ""
+      DeleteRegKey HKCU "${UNINSTALL_KEY}"
+    ${Else}
+      WriteRegStr HKCU "${UNINSTALL_KEY}" DisplayVersion $Installed
+      WriteRegDWORD HKCU "${UNINSTALL_KEY}" EstimatedSize $OldSize
+      !insertmacro EachFile RecordBack
+      !insertmacro EachShortcut RecordBackShortcut
+    ${EndIf}
+    ${If} $OldNotes == ""
+      DeleteRegValue HKCU "${SETTINGS_KEY}" "Notes folder"
+      DeleteRegKey /ifempty HKCU "${SETTINGS_KEY}"
+    ${Else}
+      WriteRegStr HKCU "${SETTINGS_KEY}" "Notes folder" $OldNotes
+    ${EndIf}
+  ${EndIf}
+  ; No folder can go while it is the setup's current folder.
+  SetOutPath $TEMP
+  ${If} $FirstThere != ""
+    StrCpy $R3 $INSTDIR
+    StrCpy $R5 $FirstThere
+    Call RemoveMadeFolders
+  ${EndIf}
+  ${If} $MadeNotes == 1
+    StrCpy $R3 $Notes
+    StrCpy $R5 $NotesThere
+    Call RemoveMadeFolders
+  ${EndIf}
+  StrCpy $Left "Nothing was changed."
+  ${If} ${Errors}
+    StrCpy $Left "Not all that the setup did could be undone: look in $INSTDIR and in the Start menu, and run the setup again."
+  ${EndIf}
 FunctionEnd
 
 !macro FailBack WHAT
   Call PutBack
-  !insertmacro Fail "${WHAT}"
+  !insertmacro Fail "${WHAT}$\r$\n$\r$\n$Left"
 !macroend
 
 Section "Quorvin" SectionProgram
@@ -524,7 +852,30 @@ Section "Quorvin" SectionProgram
   StrCpy $Notes $R0
   Call WaitUntilQuorvinCloses
 
+  ; Before anything changes: each name the setup writes is free, or holds
+  ; what it recorded making. The desktop's Today's note follows the notes
+  ; folder only if the setup made it.
+  !insertmacro EachFile MustBeOwn
+  !insertmacro ShortcutMustBeOwn "${SHORTCUT}" $OwnToday
+  !insertmacro ShortcutMustBeOwn "${PREVIOUS}" $OwnPrevious
+  StrCpy $R0 "$DESKTOP\${SHORTCUT}"
+  Call Identify
+  ${If} $R1 != ""
+  ${AndIf} $R1 == $OwnDesktop
+    StrCpy $MadeDesktop 1
+  ${EndIf}
+  ; The shell expands %NAME% in a shortcut's "Start in", but not in its
+  ; arguments: the notes folder is "Start in" (which need not be reachable
+  ; now) unless it holds a %, and then the program's folder is.
+  StrCpy $StartIn $Notes
+  ClearErrors
+  ${WordFind} $Notes "%" "E#" $R8  ; an error: no %
+  ${IfNotThen} ${Errors} ${|} StrCpy $StartIn $INSTDIR ${|}
+
   ${IfThen} ${FileExists} "$INSTDIR\${PROGRAM}" ${|} StrCpy $Upgrade 1 ${|}
+  StrCpy $R3 $INSTDIR
+  Call NearestThere
+  StrCpy $FirstThere $R3
   ClearErrors
   SetOutPath $INSTDIR
   ${IfNot} ${Errors}
@@ -537,33 +888,49 @@ Section "Quorvin" SectionProgram
     CopyFiles /SILENT "$EXEPATH" "$INSTDIR\${UNINSTALLER}.new"
   ${EndIf}
   ${If} ${Errors}
-    !insertmacro FailBack "Quorvin could not be written to$\r$\n$INSTDIR.$\r$\n$\r$\nNothing was changed."
+    !insertmacro FailBack "Quorvin could not be written to$\r$\n$INSTDIR."
   ${EndIf}
-  ; SHCreateDirectoryEx makes the missing folders of the path.
+  ; SHCreateDirectoryEx makes the missing folders of the path. A drive's
+  ; root is there even when it is empty.
   ${If} $KeepNotes != 1
-  ${AndIfNot} ${FileExists} "$Notes\*"
-    System::Call 'shell32::SHCreateDirectoryExW(p 0, w "$Notes", p 0) i .r0'
-    ${If} $0 <> 0
-      StrCpy $R0 $Notes
-      StrCpy $R7 48
-      Call BreakLines
-      !insertmacro FailBack "The notes folder$\r$\n$R9$\r$\ncannot be made. Choose another folder and run the setup again."
+    StrCpy $R3 $Notes
+    Call NearestThere
+    StrCpy $NotesThere $R3
+    ${If} $NotesThere != $Notes
+      System::Call 'shell32::SHCreateDirectoryExW(p 0, w "$Notes", p 0) i .r0'
+      ${If} $0 <> 0
+        StrCpy $R0 $Notes
+        StrCpy $R7 48
+        Call BreakLines
+        !insertmacro FailBack "The notes folder$\r$\n$R9$\r$\ncannot be made. Choose another folder and run the setup again."
+      ${EndIf}
+      StrCpy $MadeNotes 1
     ${EndIf}
-    StrCpy $MadeNotes 1
   ${EndIf}
   !insertmacro EachFile Replace
   ${If} ${Errors}
-    !insertmacro FailBack "Quorvin could not be installed in$\r$\n$INSTDIR.$\r$\n$\r$\nNothing was changed."
+    !insertmacro FailBack "Quorvin could not be installed in$\r$\n$INSTDIR."
   ${EndIf}
-  !insertmacro EachFile DropOld
 
-  ; Installed: now the shortcuts (a desktop one of an earlier setup follows
-  ; a notes folder that moved), the settings and "Apps & features".
-  StrCpy $0 $SMPROGRAMS
-  Call WriteShortcuts
-  ${If} ${FileExists} "$DESKTOP\${SHORTCUT}"
-    Call DesktopShortcut
+  ; Installed: now the shortcuts, the settings and "Apps & features".
+  StrCpy $R2 $SMPROGRAMS
+  StrCpy $R1 ""
+  Call WriteShortcut
+  StrCpy $NewToday $R3
+  StrCpy $R1 "--previous "
+  Call WriteShortcut
+  StrCpy $NewPrevious $R3
+  ${If} $MadeDesktop == 1
+    StrCpy $R2 $DESKTOP
+    StrCpy $R1 ""
+    Call WriteShortcut
+    StrCpy $NewDesktop $R3
   ${EndIf}
+  ${If} ${Errors}
+    !insertmacro FailBack "Quorvin's shortcuts could not be made in$\r$\n$SMPROGRAMS."
+  ${EndIf}
+  !insertmacro EachShortcut PlaceShortcut
+  StrCpy $KeysWritten 1
   WriteRegStr HKCU "${SETTINGS_KEY}" "Notes folder" $Notes
   WriteRegStr HKCU "${UNINSTALL_KEY}" DisplayName "Quorvin"
   WriteRegStr HKCU "${UNINSTALL_KEY}" DisplayVersion "${VERSION}"
@@ -574,6 +941,8 @@ Section "Quorvin" SectionProgram
   WriteRegStr HKCU "${UNINSTALL_KEY}" QuietUninstallString '"$INSTDIR\${UNINSTALLER}" /S'
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" NoModify 1
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" NoRepair 1
+  !insertmacro EachFile Record
+  !insertmacro EachShortcut RecordShortcut
   ; Every file, in KiB: those of the section, and the uninstaller.
   SectionGetSize ${SectionProgram} $1
   FileOpen $2 "$INSTDIR\${UNINSTALLER}" r
@@ -584,8 +953,15 @@ Section "Quorvin" SectionProgram
   IntOp $1 $1 + $3
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" EstimatedSize $1
   ${If} ${Errors}
-    !insertmacro Fail "Quorvin is installed in $INSTDIR, but its shortcut or its entry in Apps & features could not be made. Run the setup again."
+    !insertmacro FailBack "Quorvin's entry in Apps & features could not be made."
   ${EndIf}
+  !insertmacro EachFile DropOld
+  !insertmacro EachShortcut DropOldShortcut
+  DeleteRegValue HKCU "${SETTINGS_KEY}" "${LEAVING}"
+  StrCpy $R0 "$DESKTOP\${SHORTCUT}"
+  Call Identify
+  StrCpy $OwnDesktop $R1
+  ${IfThen} $MadeDesktop != 1 ${|} StrCpy $OwnDesktop "" ${|}
   StrCpy $R0 $Notes
   StrCpy $R7 40  ; characters a line of the finish page's text
   Call BreakLines
@@ -604,31 +980,56 @@ Function NotesArgument
   ${EndIf}
 FunctionEnd
 
-; The program's shortcuts in the folder $0 (the Start menu's or the
-; desktop): "Today's note", which starts what "Open today's note now" does,
-; and in the Start menu "Previous note". They give Quorvin the notes folder as its argument. The
-; shell expands %NAME% in a shortcut's "Start in", but not in its
-; arguments: the notes folder is "Start in" (which need not be reachable
-; now) unless it holds a %, and then the program's folder is.
-Function WriteShortcuts
-  Call NotesArgument
-  StrCpy $OUTDIR $Notes
-  ClearErrors
-  ${WordFind} $Notes "%" "E#" $R8  ; an error: no %
-  ${IfNot} ${Errors}
-    StrCpy $OUTDIR $INSTDIR
+; A shortcut that gives Quorvin the notes folder, written under a new name
+; of its own in the folder $R2, which is left in $R3: "Today's note", which
+; starts what "Open today's note now" does, or with $R1 "--previous "
+; "Previous note". When it cannot be made, $R3 is "" or the error flag set.
+Function WriteShortcut
+  System::Call 'kernel32::GetTempFileNameW(w R2, w "qrv", i 0, w .R3) i .r9'
+  ${If} $9 = 0
+    StrCpy $R3 ""
+    SetErrors
+    Return
   ${EndIf}
-  CreateShortcut "$0\${SHORTCUT}" "$INSTDIR\${PROGRAM}" $R9 "$INSTDIR\${PROGRAM}" 0 \
-    SW_SHOWNORMAL "" "Open today's note in $Notes"
-  ${If} $0 == $SMPROGRAMS
-    CreateShortcut "$0\${PREVIOUS}" "$INSTDIR\${PROGRAM}" "--previous $R9" \
+  Call NotesArgument
+  StrCpy $OUTDIR $StartIn
+  ${If} $R1 == ""
+    CreateShortcut "$R3" "$INSTDIR\${PROGRAM}" $R9 "$INSTDIR\${PROGRAM}" 0 \
+      SW_SHOWNORMAL "" "Open today's note in $Notes"
+  ${Else}
+    CreateShortcut "$R3" "$INSTDIR\${PROGRAM}" "--previous $R9" \
       "$INSTDIR\${PROGRAM}" 0 SW_SHOWNORMAL "" "Open the last note before today's in $Notes"
   ${EndIf}
 FunctionEnd
 
+; Asked for on the finish page: a Today's note on the desktop, unless one
+; the setup did not make is there, which stays as it is.
 Function DesktopShortcut
-  StrCpy $0 $DESKTOP
-  Call WriteShortcuts
+  StrCpy $R0 "$DESKTOP\${SHORTCUT}"
+  Call Identify
+  ${If} $R1 != ""
+  ${AndIf} $R1 != $OwnDesktop
+    StrCpy $R9 "The desktop holds a Today's note shortcut that Quorvin did not make. It is left as it is, and Quorvin made none."
+    !insertmacro Say 0x40  ; MB_ICONINFORMATION
+    Return
+  ${EndIf}
+  ClearErrors
+  StrCpy $R2 $DESKTOP
+  StrCpy $R1 ""
+  Call WriteShortcut
+  ${If} $R3 != ""
+    Delete "$DESKTOP\${SHORTCUT}"
+    Rename $R3 "$DESKTOP\${SHORTCUT}"
+  ${EndIf}
+  ${If} ${Errors}
+    ${IfThen} $R3 != "" ${|} Delete $R3 ${|}
+    StrCpy $R9 "The desktop shortcut could not be made."
+    !insertmacro Say 0x30
+    Return
+  ${EndIf}
+  StrCpy $R0 "$DESKTOP\${SHORTCUT}"
+  Call Identify
+  WriteRegStr HKCU "${MADE_KEY}" "Desktop ${SHORTCUT}" $R1
 FunctionEnd
 
 ; Exec starts a program in the setup's current folder, which SetOutPath sets.

@@ -108,6 +108,8 @@ TEST(CommandLine, ReadsEveryFormAndNamesWhatIsWrong) {
   };
   for (const auto& [words, expected] : cases) EXPECT_EQ(Described(words), expected) << words;
   EXPECT_EQ(Described("a b /? --frobnicate", true), "help +0");
+  for (const char* help : {"/h", "/HELP", "/Help"}) EXPECT_EQ(Described(help, true), "help +0");
+  EXPECT_EQ(Described("--p --pa", true), "misused: unknown option '--pa'");
 }
 
 // Another day's note is named and headed as today's would be on that day, counted from the local

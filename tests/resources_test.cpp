@@ -212,8 +212,9 @@ TEST(Resources, VersionBlockHasEveryField) {
 
 // The manifest as the loader takes it, in an activation context made from
 // the program's own: the caller's rights, per-monitor DPI awareness (system
-// DPI where that is not known) and version 6 of the common controls.
-TEST(Resources, ManifestRunsAsInvokerDpiAwareWithCommonControls6) {
+// DPI where that is not known), and no other assembly: version 6 of the
+// common controls is in the manifest of the windows shown (129), second.
+TEST(Resources, ManifestRunsAsInvokerDpiAwareCommonControls6OnlyForWindowsShown) {
   ACTCTXA request{sizeof request, ACTCTX_FLAG_RESOURCE_NAME_VALID, program_path, 0, 0, nullptr,
                   MAKEINTRESOURCEA(1), nullptr, nullptr};
   const HANDLE context = CreateActCtxA(&request);
@@ -232,17 +233,21 @@ TEST(Resources, ManifestRunsAsInvokerDpiAwareWithCommonControls6) {
     values.emplace_back(value, value + wcslen(value));
   }
   EXPECT_EQ(values, (Texts{"true", "PerMonitorV2"}));
-  // The assemblies it holds: the program's own, then the one it depends on.
   DWORD second = 2;
   std::vector<char> details(4096);
-  ASSERT_TRUE(QueryActCtxW(0, context, &second, AssemblyDetailedInformationInActivationContext,
+  EXPECT_FALSE(QueryActCtxW(0, context, &second, AssemblyDetailedInformationInActivationContext,
+                            details.data(), details.size(), nullptr));
+  ReleaseActCtx(context);
+  request.lpResourceName = MAKEINTRESOURCEA(129);
+  const HANDLE styles = CreateActCtxA(&request);
+  ASSERT_TRUE(QueryActCtxW(0, styles, &second, AssemblyDetailedInformationInActivationContext,
                            details.data(), details.size(), nullptr));
   const std::wstring identity =
       reinterpret_cast<ACTIVATION_CONTEXT_ASSEMBLY_DETAILED_INFORMATION*>(details.data())
           ->lpAssemblyEncodedAssemblyIdentity;
   EXPECT_EQ(identity.substr(0, 34) + identity.substr(identity.find(L",version="), 12),
             L"Microsoft.Windows.Common-Controls,,version=\"6.");
-  ReleaseActCtx(context);
+  ReleaseActCtx(styles);
 }
 
 }  // namespace

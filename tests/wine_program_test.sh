@@ -276,11 +276,12 @@ long=$(printf 'm%.0s' $(seq 3000))
 said_once "a missing folder of 3000 characters" "$notes" "Cannot use folder \"${long:0:35}..." 1 -d +2 "$long"
 check "a missing folder of 3000 characters is said in a box no taller than the screen" \
   same "$(awk '{ print ($2 >= 0 && $4 <= 768) }' <<< "$rect")" 1
-said_once "--path" "$notes" "Option '--path' prints the note's path, and Quorvin.exe has no console to print on.Quorvin /? \
-shows how to start it." 64 --path
+said_once "-p" "$notes" "Options '-p' and '--path' print the note's path, and Quorvin.exe has no console to print on.Quorvin \
+/? shows how to start it." 64 -p
 said_once "a day that is not there" "$notes" "Invalid date '2023-02-29': the calendar has no such day.Quorvin /? shows \
 how to start it." 64 -d 2023-02-29
 said_once "/?" "$notes" "Quorvin [options] [folder]Opens today's note (YYYY_MM_DD.txt) in the folder given..." 0 '/?'
+said_once "/help" "$notes" "Quorvin [options] [folder]Opens today's note (YYYY_MM_DD.txt) in the folder given..." 0 /help
 said_once "--version" "$notes" "Quorvin 1.0.0.1Copyright (C) 2026 Quorvin. MIT licence." 0 -V
 check "answers and refusals make nothing" same "$(ls "$notes" | wc -l)" 5
 # A synced folder: an untouched note gives its name to a Dropbox copy holding words, which opens;

@@ -48,7 +48,7 @@ left() {  # what a setup made: the program's files|shortcuts|the version in Apps
   echo "$(ls -A "$installed" 2> /dev/null | paste -sd ' ')|$(ls "$shortcut" "$previous" 2> /dev/null | wc -l)|$(wine reg query \
     "$key" /v DisplayVersion 2> /dev/null | tr -d '\r' | grep -o '[0-9.]*$')|$(wine reg query 'HKCU\Software\Quorvin' 2> /dev/null | grep -c 'Notes folder')"
 }
-for bad in "$(winepath -w "$scratch/file")\\Notes" "$(winepath -w "$scratch/file")" 'C:\windows\Notes' \
+for bad in "$(winepath -w "$scratch/file")\\Notes" "$(winepath -w "$scratch/file")" 'C:\windows\Notes' 'C:\windows\system32\Notes' \
   "Z:${WINEPREFIX//\//\\}\\drive_c\\windows\\Notes" "$(printf 'n%.0s' $(seq 250))" "$(winepath -w "$scratch")\\a<b>Notes"; do
   wine "$setup" /S "/NOTES=$bad"
   check "a setup that cannot use the notes folder ...${bad: -24} exits non-zero, making none" \
@@ -59,8 +59,8 @@ window() { for _ in $(seq 300); do xdotool search --onlyvisible --name "^$1\$" 2
 tool=$(realpath "$3") bad="$(winepath -w "$scratch")\\$(printf 'n%.0s' $(seq 200))\\a<b"
 wine "$setup" "/NOTES=$bad" & pid=$!
 page=$(window 'Quorvin Setup ') && wine "$tool" post 'Quorvin Setup ' 0x0111 1
-box=$(window 'Quorvin Setup') && said=$(wine "$tool" text 'Quorvin Setup' | tr -d '\r')
-width=$(wine "$tool" rect 'Quorvin Setup' | awk '{ print $3 - $1 }') && xdotool windowfocus --sync "$box" key Return
+box=$(window Quorvin) && said=$(wine "$tool" text Quorvin | tr -d '\r')
+width=$(wine "$tool" rect Quorvin | awk '{ print $3 - $1 }') && xdotool windowfocus --sync "$box" key Return
 for _ in $(seq 300); do xdotool getwindowname "$box" > /dev/null 2>&1 || break; sleep 0.1; done
 check "the folder page refuses ${bad: -24} on Install, saying why, in lines of 48 characters ($width pixels); it stays" \
   same "$said:$((width <= 1024)):$(window 'Quorvin Setup '):$(ls -d nn* 2> /dev/null)" "$(fold -w48 <<< "$bad")
@@ -141,8 +141,60 @@ README.txt Uninstall.exe:$prog"
 wine prog/Uninstall.exe /S && for _ in $(seq 100); do [ -e prog/Uninstall.exe ] || break; sleep 0.1; done
 check "the uninstall there keeps the notes folder inside the program's folder, and every note" \
   same "$?:$(ls -R prog | paste -sd ' '):$(cat prog/Notes/*)" $'0:prog: Notes  prog/Notes: 2001_01_01.txt:mine\r'
-# With no earlier setup, notes go to the user's own Documents\Notes.
-wine "$setup" /S && (cd / && wine start /unix "$shortcut")
+# With no earlier setup, notes go to the user's own Documents\Notes; the user's own desktop Today's note stays.
+printf 'my shortcut' > "$users/Desktop/Today's note.lnk" && wine "$setup" /S && (cd / && wine start /unix "$shortcut")
 check "a first setup without /NOTES= makes Documents\\Notes and its shortcut opens notes there" \
   opened "$users/Documents/Notes/$today"
+
+# The installed folder by its Z:\ path is the installed folder; another is refused while Quorvin is installed.
+location() { wine reg query "$key" /v InstallLocation 2> /dev/null | tr -d '\r' | sed -n 's/.*REG_SZ *//p'; }
+wine "$setup" /S "/D=Z:${installed//\//\\}"
+check "/D= by the installed folder's Z:\\ path updates it where it is" same "$?:$(location)" "0:$program"
+refuses "/D= of a second program folder while Quorvin is installed" wine "$setup" /S "/D=$(winepath -w "$scratch")\\other"
+check "and makes no folder" same "$(ls -d other 2> /dev/null)" ""
+# The uninstaller removes only the files it recorded making: not a file the user put there, even by the name of its own.
+printf 'mine\r\n' > "$installed/mine.txt" && printf 'my read-me\r\n' > r && mv r "$installed/README.txt"
+wine "$installed/Uninstall.exe" /S; status=$? && for _ in $(seq 100); do [ -e "$installed/Uninstall.exe" ] || break; sleep 0.1; done
+check "the uninstall keeps the user's files in the program's folder, a read-me of theirs, and their desktop Today's note" \
+  same "$status:$(ls -A "$installed" | paste -sd ' '):$(cat "$installed"/* | tr -d '\r' | paste -sd ' '):$(cat "$users/Desktop/"*)" \
+  "0:README.txt mine.txt:my read-me mine:my shortcut"
+# Not installed: /D= of a folder of the user's, or of a drive's root, is refused, the user's files kept.
+rm -r "$installed" && mkdir mine empty && printf 'my index of notes\r\n' > mine/README.txt && printf 'x\r\n' > mine/2001_01_01.txt
+ln -sfn "$scratch/mine" "$WINEPREFIX/dosdevices/r:" && ln -sfn "$scratch/empty" "$WINEPREFIX/dosdevices/e:"
+for dir in "$(winepath -w "$scratch")\\mine" 'R:\'; do
+  wine "$setup" /S '/NOTES=R:\' "/D=$dir"
+  check "/D=${dir: -4} holding the user's files is refused, the files as they were" \
+    same "$?:$(left):$(cat mine/* | tr -d '\r' | paste -sd ' ')" "2:|0||0:x my index of notes"
+done
+wine "$setup" /S '/NOTES=E:\'
+check "an empty drive's root E:\\ is a notes folder" same "$?:$(wine reg query 'HKCU\Software\Quorvin' | tr -d '\r' | sed -n 's/.*REG_SZ *//p')" '0:E:\'
+# A shortcut that cannot be written stops an update, or a first install, with the earlier state exactly as it was.
+state() {
+  find "$installed" "${shortcut%/*}" "$users/Desktop" "$scratch/elsewhere" 2> /dev/null | sort | while read -r f; do [ -d "$f" ] && echo "$f" || md5sum "$f"; done
+  wine reg query "$key" /s; wine reg query 'HKCU\Software\Quorvin' /s
+}
+wine reg add "$key" /v DisplayVersion /d 1.0.0.0 /f > /dev/null 2>&1 && before=$(state)
+chattr +i "${shortcut%/*}" && wine "$setup" /S "/NOTES=$(winepath -w "$scratch")\\elsewhere"; status=$?; chattr -i "${shortcut%/*}"
+check "an update whose shortcuts cannot be written exits 2 and leaves everything as it was" same "$status:$(state)" "2:$before"
+wine "$setup" /S
+# An uninstall followed at once by an install, three times: the entry's uninstaller is there, and works.
+for _ in 1 2 3; do wine "$installed/Uninstall.exe" /S && wine "$setup" /S; echo $?; done > statuses
+for _ in $(seq 100); do [ "$(ls "$users/Temp")" != "$temp" ] || break; sleep 0.1; done
+uninstaller=$(wine reg query "$key" /v UninstallString | tr -d '\r' | sed -n 's/.*REG_SZ *"\(.*\)"$/\1/p')
+wine "$uninstaller" /S
+check "an uninstall and at once an install, three times, leave a working uninstaller" same "$(paste -sd ' ' statuses):$?:$(left | sed 's/^Uninstall.exe|/|/')" \
+  "0 0 0:0:|0||0"
+for _ in $(seq 100); do [ -e "$installed" ] || break; sleep 0.1; done
+chattr +i "${shortcut%/*}" && wine "$setup" /S; status=$?; chattr -i "${shortcut%/*}"
+check "a first install whose shortcuts cannot be written exits 2, leaving no program folder" same "$status:$(left):$(ls -d "$installed" 2> /dev/null)" "2:|0||0:"
+# Two setups at once (the first held on its page, its folder in quotes): one installs, the other ends with 2; the settings and the shortcuts agree.
+for round in 1 2 3; do
+  wine "$setup" "/NOTES=\"$(winepath -w "$scratch")\\a$round\"" & window 'Quorvin Setup ' > /dev/null  # pasted with its quotes
+  wine "$setup" /S "/NOTES=$(winepath -w "$scratch")\\b$round"; echo $?
+  while kill -0 $! 2> /dev/null; do wine "$tool" post 'Quorvin Setup ' 0x0111 1; sleep 0.3; done; wait $!; echo $?
+  setting=$(wine reg query 'HKCU\Software\Quorvin' | tr -d '\r' | sed -n 's/.*REG_SZ *//p')
+  echo "${setting##*\\}" && strings -el "$shortcut" "$previous" | grep -cF "\"$setting\""  # the arguments
+done > statuses
+check "two setups at once, three times: the second ends with 2, and both shortcuts give the first's notes folder, as the settings do" \
+  same "$(paste -sd ' ' statuses)" "2 0 a1 2 2 0 a2 2 2 0 a3 2"
 finish

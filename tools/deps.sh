@@ -8,7 +8,7 @@ set -euo pipefail
 run=(cmake g++ make xdg-utils)
 test=("${run[@]}" tzdata locales g++-mingw-w64-i686 wine wine32:i386 xvfb xdotool imagemagick
       dpkg-dev lintian mandoc man-db devscripts diffoscope-minimal zip desktop-file-utils
-      bsdutils fusefat dosfstools nsis clang-tidy strace exfat-fuse exfatprogs clang libclang-rt-14-dev
+      bsdutils e2fsprogs fusefat dosfstools nsis clang-tidy strace exfat-fuse exfatprogs clang libclang-rt-14-dev
       syncthing curl)
 bench=("${run[@]}" hyperfine strace time dpkg-dev)
 # The tests and the benchmark build the Debian package with dpkg-buildpackage
