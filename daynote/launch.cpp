@@ -169,18 +169,20 @@ std::vector<std::string> NeighbourNotes(const std::vector<std::string>& names, c
   const std::int64_t from = DaysFromDate(day);
   const bool before = neighbour == Neighbour::kPrevious;
   // Twice the days away, one more for a spelling that is not the note's own
-  // ("2026_12_07.TXT" may stand beside the note where case matters).
-  std::vector<std::pair<std::int64_t, std::string>> found;
-  for (const std::string& name : names) {
+  // ("2026_12_07.TXT" may stand beside the note where case matters), with
+  // the entry's place in the listing: plain numbers sort quickly and small.
+  std::vector<std::pair<std::int64_t, std::size_t>> found;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    const std::string& name = names[i];
     const std::optional<Date> date = NoteDate(name);
     if (!date) continue;
     const std::int64_t away = before ? from - DaysFromDate(*date) : DaysFromDate(*date) - from;
-    if (away > 0) found.emplace_back(away * 2 + (name.compare(name.size() - 4, 4, ".txt") != 0), name);
+    if (away > 0) found.emplace_back(away * 2 + (name.compare(name.size() - 4, 4, ".txt") != 0), i);
   }
   std::sort(found.begin(), found.end());
   std::vector<std::string> nearest;
   nearest.reserve(found.size());
-  for (auto& entry : found) nearest.push_back(std::move(entry.second));
+  for (const auto& entry : found) nearest.push_back(names[entry.second]);
   return nearest;
 }
 
