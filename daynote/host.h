@@ -166,17 +166,20 @@ class DayNoteHost {
   // `untouched` contents; never follows a link, nor blocks on a FIFO.
   virtual Holding Examine(const std::string& name, const std::vector<std::string>& untouched) = 0;
 
-  // Removes the entry `name` if it is a regular file holding one of the
-  // `untouched` contents, and is so still as it is removed; true when it
-  // was. Throws NoteError(Remove) when the system refuses the removal.
+  // Removes the entry `name` if it is a regular file of the user's, of one
+  // name, holding one of the `untouched` contents, and is so still as it is
+  // removed; true when it was. Throws NoteError(Remove) when the system
+  // refuses the removal, or when what was found in its place meanwhile could
+  // not be put back under its name (the message says where it is).
   virtual bool RemoveUntouched(const std::string& name,
                                const std::vector<std::string>& untouched) = 0;
 
   // Gives the regular file `copy` the name `note` in place of the note, which
   // is a regular file holding one of the `untouched` contents; the note is
-  // then removed. True when done; false when anything was not as said, or
-  // changed meanwhile, or the file system cannot do it safely: then both
-  // entries are as they were.
+  // then removed as RemoveUntouched removes, and what it throws is thrown.
+  // True when done; false when anything was not as said, or changed
+  // meanwhile, or the file system cannot do it safely: then both entries
+  // are as they were.
   virtual bool TakeCopy(const std::string& note, const std::string& copy,
                         const std::vector<std::string>& untouched) = 0;
 

@@ -129,7 +129,8 @@ void SyncFolder() {
 // Gives the file open as `fd` the modification time `time`; its access time
 // stays. A refusal leaves the time of writing, as before.
 void SetModified(int fd, Seconds time) {
-  const timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(time), 0}};
+  // Both times: through FUSE, fusefat takes a new time only with both.
+  const timespec times[2] = {{static_cast<time_t>(time), 0}, {static_cast<time_t>(time), 0}};
   (void)futimens(fd, times);
 }
 
@@ -741,7 +742,13 @@ int OpenToJudge(const std::string& name) {
 // fstat, tells its kind): no further than the longest untouched content
 // and a byte, so that a note of any size costs little.
 Holding Judge(int fd, const struct stat& status, const std::vector<std::string>& untouched) {
-  if (!S_ISREG(status.st_mode)) return Holding::kOther;
+  // Only the user's own files, each of one name: another user's file is not
+  // to become the user's note, nor a second name of another day's note. An
+  // empty one holds nothing to keep or to give.
+  if (!S_ISREG(status.st_mode) || status.st_nlink != 1 || status.st_uid != geteuid() ||
+      status.st_size == 0) {
+    return Holding::kOther;
+  }
   std::size_t longest = 0;
   for (const std::string& content : untouched) longest = std::max(longest, content.size());
   std::string bytes(longest + 1, '\0');
@@ -809,23 +816,60 @@ std::string PosixHost::ComputerName() {
   return name;
 }
 
-Holding PosixHost::Examine(const std::string& name, const std::vector<std::string>& untouched) {
-  return Judged(name, untouched).holding();
+namespace {
+
+// Not written since it was judged: the same file, of the same size and
+// modification time (a rename changes only its change time).
+bool AsJudged(const struct stat& judged, const struct stat& now) {
+  return SameFile(judged, now) && judged.st_size == now.st_size &&
+         judged.st_mtim.tv_sec == now.st_mtim.tv_sec && judged.st_mtim.tv_nsec == now.st_mtim.tv_nsec;
 }
 
-// The file judged is removed only if the name still leads to it, unchanged,
-// just before: a sync tool that replaces the copy meanwhile replaces it by
-// rename, which leads the name elsewhere.
-bool PosixHost::RemoveUntouched(const std::string& name,
-                                const std::vector<std::string>& untouched) {
-  const Judged copy(name, untouched);
+// Removes the entry `name` if it still is the untouched file judged. By its
+// name, whatever another start or a sync tool put in its place meanwhile
+// would go too: so it is first moved to a name of its own, which nothing
+// else acts on, and judged again there. What turns out to be another file is
+// moved back, or, its name taken meanwhile, kept and told. Where no rename
+// can refuse to replace (FAT through FUSE), it is judged by name just before.
+bool RemoveAsJudged(const std::string& name, const struct stat& judged,
+                    const std::vector<std::string>& untouched) {
   struct stat now {};
-  if (copy.holding() != Holding::kUntouched || lstat(name.c_str(), &now) != 0 ||
-      !Unchanged(copy.status(), now)) {
+  const std::string aside = CopyName(name, CopySeed());
+#ifdef RENAME_NOREPLACE
+  if (renameat2(AT_FDCWD, name.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE) == 0) {
+    const Judged moved(aside, untouched);
+    if (moved.holding() == Holding::kUntouched && AsJudged(judged, moved.status())) {
+      if (unlink(aside.c_str()) == 0) return true;
+      throw Failure(NoteStep::Remove, aside, errno);
+    }
+    if (renameat2(AT_FDCWD, aside.c_str(), AT_FDCWD, name.c_str(), RENAME_NOREPLACE) == 0) {
+      return false;
+    }
+    throw NoteError(NoteStep::Remove, Quoted(name), CurrentFolder(),
+                    "another took its name meanwhile; it is kept as " + Quoted(aside));
+  }
+  if (errno == ENOENT) return true;
+  if (errno != EINVAL) throw Failure(NoteStep::Remove, name, errno);
+#endif
+  const Judged copy(name, untouched);
+  if (copy.holding() != Holding::kUntouched || !AsJudged(judged, copy.status()) ||
+      lstat(name.c_str(), &now) != 0 || !Unchanged(copy.status(), now)) {
     return false;
   }
   if (unlink(name.c_str()) == 0 || errno == ENOENT) return true;
   throw Failure(NoteStep::Remove, name, errno);
+}
+
+}  // namespace
+
+Holding PosixHost::Examine(const std::string& name, const std::vector<std::string>& untouched) {
+  return Judged(name, untouched).holding();
+}
+
+bool PosixHost::RemoveUntouched(const std::string& name,
+                                const std::vector<std::string>& untouched) {
+  const Judged copy(name, untouched);
+  return copy.holding() == Holding::kUntouched && RemoveAsJudged(name, copy.status(), untouched);
 }
 
 // Both names are swapped in one step (RENAME_EXCHANGE), so that neither is
@@ -851,9 +895,9 @@ bool PosixHost::TakeCopy(const std::string& note, const std::string& copy,
     return false;
   }
   // Left, the old note under the copy's name is untouched: the next start
-  // removes it.
-  unlink(copy.c_str());
+  // removes it. What could not be put back where it was is told.
   SyncFolder();
+  RemoveAsJudged(copy, old_note.status(), untouched);
   return true;
 #else
   (void)note, (void)copy, (void)untouched;

@@ -123,10 +123,15 @@ CopiesSettled SettleCopies(DayNoteHost& host, const std::vector<std::string>& co
     }
     settled.other_versions.push_back(copy);
   }
-  if (settled.other_versions.size() == 1 &&
-      host.Examine(note, untouched) == Holding::kUntouched &&
-      host.TakeCopy(note, settled.other_versions.front(), untouched)) {
-    settled.other_versions.clear();
+  if (settled.other_versions.size() == 1 && host.Examine(note, untouched) == Holding::kUntouched) {
+    try {
+      if (host.TakeCopy(note, settled.other_versions.front(), untouched)) {
+        settled.other_versions.clear();
+      }
+    } catch (const NoteError& left) {  // the copy's words are the note; the old one is told
+      settled.other_versions.clear();
+      settled.warnings.push_back(left.what());
+    }
   }
   return settled;
 }

@@ -231,7 +231,8 @@ TEST_F(PosixHostFolder, RemovesAndSwapsOnlyRegularFilesHoldingWhatTheyAreSaidTo)
   const std::vector<std::string> untouched = {"H\n", "H\nT"};
   const std::pair<const char*, Holding> kinds[] = {
       {"printf 'H\\n' > e", Holding::kUntouched}, {"printf 'H\\nT' > e", Holding::kUntouched},
-      {"printf 'H\\nTx' > e", Holding::kText}, {": > e", Holding::kText}, {"mkfifo e", Holding::kOther},
+      {"printf 'H\\nTx' > e", Holding::kText}, {": > e", Holding::kOther}, {"mkfifo e", Holding::kOther},
+      {"printf 'H\\n' > u && ln u e", Holding::kOther}, {"printf 'H\\nT' > e && chown 65534 e", Holding::kOther},
       {"head -c 99999 /dev/zero > e", Holding::kText}, {"printf 'H\\n' > u && ln -s u e", Holding::kOther},
       {"mkdir e", Holding::kOther}, {"true", Holding::kOther}};
   for (const auto& [make, holding] : kinds) {
