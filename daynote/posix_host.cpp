@@ -910,7 +910,8 @@ namespace {
 // Where starts remember the folders they found holding none of a note's
 // sync copies, in the user's cache (never in the notes folder, which a sync
 // tool would carry to other computers): a line for each folder, its device,
-// its number, its change time and the note. Any entry added, removed or
+// its number, its change time, the note and the computer's name (which
+// names OneDrive's copies). Any entry added, removed or
 // renamed changes the folder's change time, which no program can set back.
 std::string SettledRecord() {
   const char* cache = getenv("XDG_CACHE_HOME");
@@ -957,7 +958,7 @@ bool PosixHost::KnownSettled(const std::string& note) {
   folder_seen_ = time(nullptr);
   const std::string record = SettledRecord();
   return !record.empty() &&
-         ("\n" + ReadSmallFile(record)).find("\n" + SettledLine(folder, note)) != std::string::npos;
+         ("\n" + ReadSmallFile(record)).find("\n" + SettledLine(folder, note + " " + ComputerName())) != std::string::npos;
 }
 
 // Remembered only where the folder last changed over a second before it was
@@ -973,7 +974,7 @@ void PosixHost::NoteSettled(const std::string& note) {
   // recorded stay.
   const std::string prefix =
       std::to_string(folder_->st_dev) + " " + std::to_string(folder_->st_ino) + " ";
-  std::string kept = SettledLine(*folder_, note);
+  std::string kept = SettledLine(*folder_, note + " " + ComputerName());
   std::size_t others = 0;
   const std::string old = ReadSmallFile(record);
   for (std::size_t at = 0, end; at < old.size() && others < 31; at = end + 1, ++others) {

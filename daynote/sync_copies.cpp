@@ -7,11 +7,13 @@ namespace daynote {
 namespace {
 
 // Whether `text` from `at` matches `pattern` to its end: '#' is a digit,
-// '+' one or more digits, '%' a capital letter or digit, '*' one or more
+// '+' a number counted from 1 (digits, the first not 0), '%' a capital
+// letter or digit, '*' one or more
 // characters that are no parentheses; anything else stands for itself.
 bool Matches(const std::string& text, std::size_t at, const char* pattern) {
   for (; *pattern; ++pattern, ++at) {
     const char want = *pattern;
+    if (want == '+' && at < text.size() && text[at] == '0') return false;
     if (want == '*' || want == '+') {
       const auto fits = [want](char c) {
         return want == '+' ? std::isdigit(static_cast<unsigned char>(c)) != 0

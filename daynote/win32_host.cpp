@@ -583,11 +583,15 @@ HANDLE OpenToJudge(const std::string& name, DWORD access, DWORD share) {
 }
 
 // What the file open as `file` holds, read from its start no further than
-// the longest untouched content and a byte.
+// the longest untouched content and a byte. A file of more than one name
+// (another day's note too, perhaps) or empty, holding nothing to keep or to
+// give, is none of the two.
 Holding Judge(HANDLE file, const std::vector<std::string>& untouched) {
   BY_HANDLE_FILE_INFORMATION information{};
   if (file == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(file, &information) ||
-      (information.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))) {
+      (information.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ||
+      information.nNumberOfLinks != 1 ||
+      (information.nFileSizeHigh == 0 && information.nFileSizeLow == 0)) {
     return Holding::kOther;
   }
   std::size_t longest = 0;

@@ -342,7 +342,7 @@ TEST(IsConflictCopy, TakesEachToolsNamesForTheNoteAndNothingElse) {
   const std::string others = "|.txt|.TXT|.Txt| (copy).txt|-draft.txt|-DESK.txt|-DESK-7-1.txt|-.txt|.txt.conflict"
       "|.sync-conflict-20261208-142303-5B4XNUX.TXT|.sync-conflict-2026128-142303-5B4XNUX.txt|.txt.conflict1x"
       "|.sync-conflict-20261208-142303-5b4xnux.txt|.sync-conflict-20261208-142303-5B4XNU.txt|.txt.path1"
-      "|.sync-conflict-20261208-142303-5B4XNUX.txt.txt| (Ann's conflicted copy 2026-12-8).txt|.txt..path3"
+      "|.sync-conflict-20261208-142303-5B4XNUX.txt.txt|.txt.conflict0|.txt.conflict01| (Ann's conflicted copy 2026-12-8).txt|.txt..path3"
       "| (Ann's conflicted copy 2026-12-08) .txt| (Ann's conflicted copy 2026-12-08 ()).txt|.conflict.txt"
       "| ((x) conflicted copy 2026-12-08).txt| (Ann) (Bob's conflicted copy 2026-12-08).txt"
       "| (conflicted copy 2026-12-08 14230).txt|_conflict-20261208-1423031.txt|";
