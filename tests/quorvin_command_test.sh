@@ -146,6 +146,7 @@ setgid|chmod 2777 . && ln -s ../secret template.txt && chown -h 65534 template.t
 sync-race|printf '%s\n\n' "$header" > $today && printf words > ${today%.txt}.sync-conflict-20261209-010101-ABCDEFG.txt && { ASAN_OPTIONS=detect_leaks=0 \
 strace -o /dev/null -e inject=renameat2:delay_enter=1000000:delay_exit=2000000:when=1 "$quorvin" -p > /dev/null 2>&1 & } && sleep 0.3 && \
 ASAN_OPTIONS=detect_leaks=0 strace -o /dev/null -e inject=unlink:delay_enter=1500000 "$quorvin" -p > /dev/null && wait|0::f $today,:words:
+onedrive|printf '%s\n\n' "$header" > $today && printf words > "${today%.txt}-$(hostname).txt" && "$quorvin"|0::f $today,:words:$scratch/onedrive/$today
 unlisted|printf 'from windows\n' > $upper && ASAN_OPTIONS=detect_leaks=0:exitcode=99 strace -o /dev/null --quiet=path-resolution -P . -e inject=openat:error=EACCES \
 "$quorvin"|0::f $upper,:from windows|:$scratch/unlisted/$upper
 swapped|printf plan > template.txt && ln -s ../secret evil && chown -h 65534 evil && { sleep 0.3 && mv evil template.txt & } && ASAN_OPTIONS=detect_leaks=0:exitcode=99 strace -o /dev/null \
