@@ -82,6 +82,9 @@ std::string CopyName(const std::string& note, std::uint64_t seed);
 struct TemplateText {
   std::string bytes;    // empty when there is none
   std::string problem;  // "is larger than 64 KiB"; empty when it can be used or is absent
+  // Another user's file (neither the user's nor the folder owner's): good
+  // for a new note, but no measure of what may be removed as untouched.
+  bool others = false;
 };
 
 // The day whose note `entry` is a CopyName name for (of the note's own

@@ -107,9 +107,9 @@ std::optional<Seconds> NewNoteTime(DayNoteHost& host, const NoteStamp& stamp) {
 // with the template as it is now.
 std::vector<std::string> UntouchedContents(DayNoteHost& host, const NoteStamp& stamp) {
   const std::string header = HeaderText(host, stamp);
-  const std::string added = host.ReadTemplate(kTemplateName, kTemplateLimit).bytes;
-  if (added.empty()) return {header};
-  return {header, header + added};
+  const TemplateText added = host.ReadTemplate(kTemplateName, kTemplateLimit);
+  if (added.bytes.empty() || added.others) return {header};
+  return {header, header + added.bytes};
 }
 
 // The sync tools' copies of the note in the start's listing, settled; false

@@ -551,6 +551,8 @@ TemplateText PosixHost::ReadTemplate(const std::string& name, std::size_t limit)
     text.problem = too_large;
   }
   if (!text.problem.empty()) text.bytes.clear();
+  struct stat folder {};
+  text.others = status.st_uid != geteuid() && (stat(".", &folder) != 0 || status.st_uid != folder.st_uid);
   close(opened.fd);
   return text;
 }

@@ -404,6 +404,10 @@ TEST_F(LaunchTest, ASyncToolsCopiesOfTheNoteAreSettledWithoutLosingAWord) {
     EXPECT_EQ(note.other_versions, c.named) << &c - cases;
     EXPECT_TRUE(host.settled.empty()) << &c - cases;
   }
+  // Another user's template is no measure of what may go: a copy holding it is another version.
+  host = fake::Host{}, host.line_end = "\r\n", host.readings = {fake::AtUtc(2002, 9, 14)};
+  host.template_text = {"- plan\n", "", true}, host.entries = {{kName, f(h)}, {s, f(ht)}, {d, f(ht)}};
+  EXPECT_EQ(daynote::MakeNote(host).other_versions, (std::vector<std::string>{d, s}));
   // A folder the host knows settled is not listed; one listed and found as it was, without
   // copies, is told.
   for (const bool known : {true, false}) {

@@ -187,6 +187,7 @@ TEST_F(PosixHostFolder, ReadsATemplateOnlyFromARegularFileWithinTheLimit) {
       {"mkdir -p d/e && printf x > d/e/f && ln -s d/e o && chown -h 65534 o && ln -s ./o/f t", "", "is a link that another user made"},
       {"mkdir -p d/e && printf x > d/e/f && ln -s d/e o && ln -s $PWD/o/../e/f t", "x", ""},
       {"ln -s / t", "", "is a folder"},
+      {"printf x > d && chown 65534 d && ln -s d t", "x", ""},
       // 41 links, one more than the kernel follows.
       {"printf x > d && ln -s d l40 && for i in $(seq 39 -1 1); do ln -s l$((i + 1)) l$i; done && ln -s l1 t", "",
        "cannot be read: Too many levels of symbolic links"},
@@ -196,6 +197,7 @@ TEST_F(PosixHostFolder, ReadsATemplateOnlyFromARegularFileWithinTheLimit) {
     ASSERT_EQ(std::system((std::string("rm -rf t d o l* && chown 0 . && ") + make).c_str()), 0) << make;
     const daynote::TemplateText text = host_.ReadTemplate("t", 65536);
     EXPECT_EQ(std::tie(text.bytes, text.problem), std::tie(bytes, problem)) << make;
+    EXPECT_EQ(text.others, std::strstr(make, "chown 65534 d") != nullptr) << make;
   }
 }
 
