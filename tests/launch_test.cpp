@@ -327,9 +327,7 @@ TEST(CopiedDay, OnlyACopyNameOfANoteHasADay) {
     const std::optional<daynote::Date> copied = daynote::CopiedDay(entry);
     EXPECT_EQ(copied ? daynote::IsoDate(*copied) : "-", day) << entry;
   }
-  for (const std::uint64_t seed : {std::uint64_t{0}, std::uint64_t{35}, ~std::uint64_t{0}}) {
-    EXPECT_EQ(daynote::CopiedDay(daynote::CopyName("2026_12_05.txt", seed)), (daynote::Date{2026, 12, 5}));
-  }
+  for (const std::uint64_t seed : {0ULL, 35ULL, ~0ULL}) EXPECT_EQ(daynote::CopiedDay(daynote::CopyName("2026_12_05.txt", seed)), (daynote::Date{2026, 12, 5}));
 }
 
 // Each sync tool's names for a copy of the note, and names that only look like one: the note's own
