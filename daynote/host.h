@@ -87,6 +87,8 @@ struct TemplateText {
   bool others = false;
 };
 
+// The name `entry` is a CopyName name for; none for any other name.
+std::optional<std::string> CopiedName(const std::string& entry);
 // The day whose note `entry` is a CopyName name for (of the note's own
 // spelling); none for any other name.
 std::optional<Date> CopiedDay(const std::string& entry);

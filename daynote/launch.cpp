@@ -113,14 +113,27 @@ std::vector<std::string> UntouchedContents(DayNoteHost& host, const NoteStamp& s
 }
 
 // The sync tools' copies of the note in the start's listing, settled; false
-// when there were none.
-bool SettleCopiesOf(DayNoteHost& host, const std::vector<std::string>& entries, ChosenNote& note) {
+// when there were none. A note this start `made` is given no copy's words: a
+// sync tool may be between its two renames, its version about to take the
+// note's name; the next start takes the copy. A copy a start moved aside to
+// remove, and was ended before it could judge it again, is told.
+bool SettleCopiesOf(DayNoteHost& host, const std::vector<std::string>& entries, bool made,
+                    ChosenNote& note) {
   const std::optional<Date> day = NoteDate(note.name);
   if (!day) return false;
-  const std::vector<std::string> copies = ConflictCopies(entries, note.name, host.ComputerName());
+  const std::string computer = host.ComputerName();
+  for (const std::string& entry : entries) {
+    const std::optional<std::string> aside = CopiedName(entry);
+    if (aside && IsConflictCopy(*aside, note.name, computer)) {
+      note.warnings.push_back(Quoted(entry) + " is " + Quoted(*aside) +
+                              ", left aside by a start that was ended: it may hold another version of " +
+                              Quoted(note.name));
+    }
+  }
+  const std::vector<std::string> copies = ConflictCopies(entries, note.name, computer);
   if (copies.empty()) return false;  // the template is read only when there is something to settle
   CopiesSettled settled =
-      SettleCopies(host, copies, note.name, UntouchedContents(host, DayStamp(0, *day)));
+      SettleCopies(host, copies, note.name, UntouchedContents(host, DayStamp(0, *day)), !made);
   note.other_versions = std::move(settled.other_versions);
   for (std::string& warning : settled.warnings) note.warnings.push_back(std::move(warning));
   return true;
@@ -148,7 +161,7 @@ std::string CopyName(const std::string& note, std::uint64_t seed) {
   return copy;
 }
 
-std::optional<Date> CopiedDay(const std::string& entry) {
+std::optional<std::string> CopiedName(const std::string& entry) {
   if (entry.size() <= kCopyTail + 1 || entry[0] != '.' ||
       entry.compare(entry.size() - kCopyTail, kCopyTail - 6, kCopyMark) != 0) {
     return std::nullopt;
@@ -157,10 +170,14 @@ std::optional<Date> CopiedDay(const std::string& entry) {
     const char c = entry[i];
     if ((c < '0' || c > '9') && (c < 'a' || c > 'z')) return std::nullopt;
   }
+  return entry.substr(1, entry.size() - 1 - kCopyTail);
+}
+
+std::optional<Date> CopiedDay(const std::string& entry) {
   // CopyName is given the note's own spelling only.
-  const std::string copied = entry.substr(1, entry.size() - 1 - kCopyTail);
-  const std::optional<Date> day = NoteDate(copied);
-  if (!day || copied != NoteFileName(DayStamp(0, *day))) return std::nullopt;
+  const std::optional<std::string> copied = CopiedName(entry);
+  const std::optional<Date> day = copied ? NoteDate(*copied) : std::nullopt;
+  if (!day || *copied != NoteFileName(DayStamp(0, *day))) return std::nullopt;
   return day;
 }
 
@@ -213,7 +230,7 @@ ChosenNote MakeNote(DayNoteHost& host, const SettledRequest& request) {
     for (const std::string& found : NeighbourNotes(entries, day, request.neighbour)) {
       if (!host.IsNoteFile(found)) continue;
       ChosenNote note{found, {}, {}};
-      SettleCopiesOf(host, entries, note);
+      SettleCopiesOf(host, entries, false, note);
       return note;
     }
     throw NoNoteError(std::string("no note ") + (before ? "before " : "after ") + IsoDate(day) +
@@ -230,8 +247,9 @@ ChosenNote MakeNote(DayNoteHost& host, const SettledRequest& request) {
   } catch (const NoteError&) {
   }
   ChosenNote note{name, {}, {}};
-  if (const std::optional<std::string> entry = host.FindEntry(name)) {
-    note.name = *entry;
+  const std::optional<std::string> found = host.FindEntry(name);
+  if (found) {
+    note.name = *found;
   } else {
     const TemplateText added = host.ReadTemplate(kTemplateName, kTemplateLimit);
     SaveNewNote(host, NewNoteContent(host, request.day, name, added, note.warnings),
@@ -241,7 +259,7 @@ ChosenNote MakeNote(DayNoteHost& host, const SettledRequest& request) {
   }
   // Another spelling is an entry stored as such, never one being written.
   if (note.name == name) host.AwaitNote(name, HeaderText(host, request.day).size());
-  if (!SettleCopiesOf(host, entries, note) && listed) host.NoteSettled(name);
+  if (!SettleCopiesOf(host, entries, !found, note) && listed) host.NoteSettled(name);
   return note;
 }
 

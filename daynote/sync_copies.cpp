@@ -106,7 +106,8 @@ std::vector<std::string> ConflictCopies(const std::vector<std::string>& entries,
 }
 
 CopiesSettled SettleCopies(DayNoteHost& host, const std::vector<std::string>& copies,
-                           const std::string& note, const std::vector<std::string>& untouched) {
+                           const std::string& note, const std::vector<std::string>& untouched,
+                           bool may_take) {
   CopiesSettled settled;
   for (const std::string& copy : copies) {
     const Holding holding = host.Examine(copy, untouched);
@@ -125,7 +126,8 @@ CopiesSettled SettleCopies(DayNoteHost& host, const std::vector<std::string>& co
     }
     settled.other_versions.push_back(copy);
   }
-  if (settled.other_versions.size() == 1 && host.Examine(note, untouched) == Holding::kUntouched) {
+  if (may_take && settled.other_versions.size() == 1 &&
+      host.Examine(note, untouched) == Holding::kUntouched) {
     try {
       if (host.TakeCopy(note, settled.other_versions.front(), untouched)) {
         settled.other_versions.clear();

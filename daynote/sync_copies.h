@@ -28,11 +28,12 @@ struct CopiesSettled {
 
 // Of `copies` (ConflictCopies) of `note`, each untouched one is removed;
 // if the note is untouched and one copy holds words, that copy takes the
-// note's name. Copies holding words are never removed or written to, and
+// note's name, where `may_take`. Copies holding words are never removed or written to, and
 // entries that are no regular files are left. `untouched` are the contents
 // a start writes for the note's day.
 CopiesSettled SettleCopies(DayNoteHost& host, const std::vector<std::string>& copies,
-                           const std::string& note, const std::vector<std::string>& untouched);
+                           const std::string& note, const std::vector<std::string>& untouched,
+                           bool may_take = true);
 
 // The warning that `note` has other versions in `copies`; the names are
 // given as messages show them.

@@ -378,7 +378,7 @@ TEST_F(LaunchTest, ASyncToolsCopiesOfTheNoteAreSettledWithoutLosingAWord) {
   };
   const Case cases[] = {
       {{{kName, f(h)}, {s, f(w)}}, {{kName, w}}, {}},
-      {{{d, f(w)}}, {{kName, w}}, {}},
+      {{{d, f(w)}}, {{kName, ht}, {d, w}}, {d}},
       {{{kName, f(ht)}, {s, f(h)}, {d, f(ht)}}, {{kName, ht}}, {}},
       {{{kName, f("mine")}, {s, f(w)}, {d, f(h)}}, {{kName, "mine"}, {s, w}}, {s}},
       {{{kName, f(h)}, {s, f("a")}, {d, f("b")}}, {{kName, h}, {s, "a"}, {d, "b"}}, {d, s}},
@@ -402,6 +402,10 @@ TEST_F(LaunchTest, ASyncToolsCopiesOfTheNoteAreSettledWithoutLosingAWord) {
     EXPECT_EQ(note.other_versions, c.named) << &c - cases;
     EXPECT_TRUE(host.settled.empty()) << &c - cases;
   }
+  // A copy a start moved aside and left, ended, is told.
+  host = fake::Host{}, host.readings = {fake::AtUtc(2002, 9, 14)}, host.entries = {{kName, f(w)}, {"." + s + ".quorvin-0a1b2c", f(w)}};
+  EXPECT_EQ(daynote::MakeNote(host).warnings, std::vector<std::string>{"'." + s + ".quorvin-0a1b2c' is '" + s +
+            "', left aside by a start that was ended: it may hold another version of '2002_09_14.txt'"});
   // Another user's template is no measure of what may go: a copy holding it is another version.
   host = fake::Host{}, host.line_end = "\r\n", host.readings = {fake::AtUtc(2002, 9, 14)};
   host.template_text = {"- plan\n", "", true}, host.entries = {{kName, f(h)}, {s, f(ht)}, {d, f(ht)}};
@@ -412,9 +416,9 @@ TEST_F(LaunchTest, ASyncToolsCopiesOfTheNoteAreSettledWithoutLosingAWord) {
     host = fake::Host{};
     host.readings = {fake::AtUtc(2002, 9, 14)}, host.entries = {{"2002_09_14.txt.conflict1", f(w)}};
     host.known_settled = known;
-    daynote::MakeNote(host);
-    EXPECT_EQ(host.entries[kName].content + std::to_string(host.settled.size()),
-              (known ? kHeader : w) + std::string("0"));
+    const daynote::ChosenNote made = daynote::MakeNote(host);  // a note it made takes no copy
+    EXPECT_EQ(host.entries[kName].content + std::to_string(made.other_versions.size() + host.settled.size()),
+              kHeader + std::string(known ? "0" : "1"));
   }
   host = fake::Host{}, host.readings = {fake::AtUtc(2002, 9, 14)}, daynote::MakeNote(host);
   EXPECT_TRUE(host.settled.empty());  // a start that made the note changed the folder
