@@ -35,6 +35,8 @@ if truncate -s 64M "$scratch/fat.img" && mkfs.vfat "$scratch/fat.img" > /dev/nul
    fusefat -o rw+,kernel_cache "$scratch/fat.img" "$scratch/disk" > /dev/null 2>&1 && cd "$scratch/disk"; then
   trace=$(calls "$quorvin")  # a copy that cannot get a name without replacing is closed unwritten
   check "on FAT: a whole note, nothing else, exit 0" same "${trace%%;*}:$(ls -A):$(cat "$today"):${trace/*EPERM;close 3;*/closed}" "0:$today:$header:closed"
+  sleep 1.1 && "$quorvin" -p > /dev/null; check "on FAT, whose folder times are no kernel's own, no start keeps a record of the folder" \
+    same "$(cat "$XDG_CACHE_HOME/quorvin-settled" 2> /dev/null)" ""
   check_crowds "$quorvin" 3 20; cd / && umount "$scratch/disk"
   truncate -s 1M "$scratch/full.img" && mkfs.vfat "$scratch/full.img" > /dev/null && fusefat -o rw+ "$scratch/full.img" "$scratch/disk" &&
     cd "$scratch/disk" && head -c 1M /dev/zero > filler 2> /dev/null; for _ in $(seq 20); do "$quorvin" 2> /dev/null & starts+=($!); done
