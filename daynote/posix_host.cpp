@@ -542,12 +542,12 @@ TemplateText PosixHost::ReadTemplate(const std::string& name, std::size_t limit)
   const std::string too_large = "is larger than " + std::to_string(limit / 1024) + " KiB";
   if (fstat(opened.fd, &status) != 0 || !S_ISREG(status.st_mode)) {
     text.problem = S_ISDIR(status.st_mode) ? "is a folder" : "is not a regular file";
-  } else if (static_cast<std::uintmax_t>(status.st_size) > limit) {
-    text.problem = too_large;
-  } else if (const int error = ReadAtMost(opened.fd, limit, text.bytes)) {
+  } else if (const int error = static_cast<std::uintmax_t>(status.st_size) > limit
+                                   ? 0
+                                   : ReadAtMost(opened.fd, limit, text.bytes)) {
     // Read to the end, whatever size it had when it was looked at.
     text.problem = std::string("cannot be read: ") + std::strerror(error);
-  } else if (text.bytes.size() > limit) {
+  } else if (static_cast<std::uintmax_t>(status.st_size) > limit || text.bytes.size() > limit) {
     text.problem = too_large;
   }
   if (!text.problem.empty()) text.bytes.clear();
@@ -569,7 +569,7 @@ bool PosixHost::IsNoteFile(const std::string& name) {
 // sets its time back to the note's day, before naming it, that start still
 // writes the note from what it holds.
 void PosixHost::RemoveLeftCopy(const std::string& name, const std::string& content) {
-  constexpr Seconds kLeftFor = 24 * 60 * 60;
+  constexpr Seconds kLeftFor = Seconds{24} * 60 * 60;
   Seconds now = 0;
   try {
     now = Now();
@@ -944,7 +944,7 @@ std::string ReadSmallFile(const std::string& path) {
   const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return text;
   char buffer[4096];
-  for (ssize_t got; (got = read(fd, buffer, sizeof buffer)) > 0 && text.size() < 65536;) {
+  for (ssize_t got = 0; (got = read(fd, buffer, sizeof buffer)) > 0 && text.size() < 65536;) {
     text.append(buffer, static_cast<std::size_t>(got));
   }
   close(fd);
@@ -979,7 +979,7 @@ void PosixHost::NoteSettled(const std::string& note) {
   std::string kept = SettledLine(*folder_, note + " " + ComputerName());
   std::size_t others = 0;
   const std::string old = ReadSmallFile(record);
-  for (std::size_t at = 0, end; at < old.size() && others < 31; at = end + 1, ++others) {
+  for (std::size_t at = 0, end = 0; at < old.size() && others < 31; at = end + 1, ++others) {
     end = old.find('\n', at);
     if (end == std::string::npos) break;
     if (old.compare(at, prefix.size(), prefix) != 0) kept += old.substr(at, end + 1 - at);
