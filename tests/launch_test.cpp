@@ -179,9 +179,8 @@ TEST_F(LaunchTest, ThePreviousAndNextNotesAreTheNearestRealNotes) {
 
   host.readings = {fake::AtUtc(2026, 12, 8)};
   for (const std::string& name : names) host.entries[name] = fake::Entry{};
-  const std::map<std::string, fake::Kind> no_notes = {
-      {"2026_12_06.txt", fake::Kind::Symlink}, {"2026_12_07.txt", fake::Kind::Directory},
-      {"2026_12_09.txt", fake::Kind::Fifo}};  // the fake's link leads nowhere
+  const std::map<std::string, fake::Kind> no_notes = {  // the fake's link leads nowhere
+      {"2026_12_06.txt", fake::Kind::Symlink}, {"2026_12_07.txt", fake::Kind::Directory}, {"2026_12_09.txt", fake::Kind::Fifo}};
   for (const auto& [name, kind] : no_notes) host.entries[name] = fake::Entry{kind, ""};
   const daynote::NoteRequest previous{{}, Neighbour::kPrevious};
   EXPECT_EQ(daynote::MakeNote(host, previous).name, "2026_12_05.txt");
@@ -210,13 +209,11 @@ TEST_F(LaunchTest, ANewNoteIsItsHeaderAndThenTheTemplate) {
   EXPECT_EQ(host.templates_read, std::vector<std::string>{"template.txt 65536"});
   // The start that made it sweeps copies left behind, each checked against what a start writes
   // for the copy's day with today's template; other names are not the host's to judge.
-  host.entries = {{".2002_09_01.txt.quorvin-k3x9qa", {fake::Kind::File, "2002/09/01   Sunday\r\n\r\n- ["}},
-                  {".2002_09_02.txt.quorvin-000000", {fake::Kind::File, "2002/09/02   Monday\r\n\r\nmine"}},
-                  {".2002_09_03.txt.k3x9qa", {fake::Kind::File, ""}},
-                  {".2002_09_03.TXT.quorvin-k3x9qa", {fake::Kind::File, ""}}};
-  const daynote::ChosenNote made = daynote::MakeNote(host);
-  EXPECT_EQ(host.swept, (std::vector<std::string>{".2002_09_01.txt.quorvin-k3x9qa",
-                                                  ".2002_09_02.txt.quorvin-000000"}));
+  const std::string left = ".2002_09_01.txt.quorvin-k3x9qa", mine = ".2002_09_02.txt.quorvin-000000";
+  host.entries = {{left, {fake::Kind::File, "2002/09/01   Sunday\r\n\r\n- ["}}, {mine, {fake::Kind::File, "2002/09/02   Monday\r\n\r\nmine"}},
+                  {".2002_09_03.txt.k3x9qa", {fake::Kind::File, ""}}, {".2002_09_03.TXT.quorvin-k3x9qa", {fake::Kind::File, ""}}};
+  daynote::MakeNote(host);
+  EXPECT_EQ(host.swept, (std::vector<std::string>{left, mine}));
   EXPECT_EQ(host.entries.size(), 4u);
   daynote::MakeNote(host);  // a start that finds the note sweeps nothing
   EXPECT_EQ(host.swept.size(), 2u);
