@@ -401,11 +401,10 @@ TEST_F(LaunchTest, ASyncToolsCopiesOfTheNoteAreSettledWithoutLosingAWord) {
   }
   // A copy a start moved aside and left, ended, is told.
   host = fake::Host{}, host.readings = {fake::AtUtc(2002, 9, 14)}, host.entries = {{kName, f(w)}, {"." + s + ".quorvin-0a1b2c", f(w)}};
-  EXPECT_EQ(daynote::MakeNote(host).warnings, std::vector<std::string>{"'." + s + ".quorvin-0a1b2c' is '" + s +
-            "', left aside by a start that was ended: it may hold another version of '2002_09_14.txt'"});
+  EXPECT_EQ(daynote::MakeNote(host).warnings, std::vector<std::string>{"'." + s + ".quorvin-0a1b2c' is '" + s + "', left aside by a start that was ended: it may hold another version of '2002_09_14.txt'"});
   // Another user's template is no measure of what may go: a copy holding it is another version.
-  host = fake::Host{}, host.line_end = "\r\n", host.readings = {fake::AtUtc(2002, 9, 14)};
-  host.template_text = {"- plan\n", "", true}, host.entries = {{kName, f(h)}, {s, f(ht)}, {d, f(ht)}};
+  host = fake::Host{}, host.line_end = "\r\n", host.readings = {fake::AtUtc(2002, 9, 14)}, host.template_text = {"- plan\n", "", true};
+  host.entries = {{kName, f(h)}, {s, f(ht)}, {d, f(ht)}};
   EXPECT_EQ(daynote::MakeNote(host).other_versions, (std::vector<std::string>{d, s}));
   // A folder the host knows settled is not listed; one listed and found as it was, without
   // copies, is told.
